@@ -1,0 +1,39 @@
+// Pictures held as packed device-independent bitmaps: one block holding the
+// bitmap header, the colour table and the pixel bits, in that order (a BMP
+// file without its 14-byte file header, or an RT_BITMAP resource).
+#ifndef GRAPHICS_DIB_H
+#define GRAPHICS_DIB_H
+
+#include <stddef.h>
+
+typedef const unsigned char* PackedDib;  // null: a missing picture
+
+enum { DIB_CORE_HEADER = 12, DIB_INFO_HEADER = 40 };
+
+unsigned dibWidth(PackedDib dib);    // low 16 bits of the width
+unsigned dibHeight(PackedDib dib);   // low 16 bits of the height
+unsigned dibHeaderSize(PackedDib dib);
+unsigned dibBitCount(PackedDib dib);
+unsigned dibCompression(PackedDib dib);  // 0 (BI_RGB) for core headers
+// Entries in the colour table as the header describes it (see dib.cpp).
+unsigned long dibColourCount(PackedDib dib);
+// Bytes of one colour-table entry: 3 for core headers, 4 otherwise.
+unsigned dibColourEntrySize(PackedDib dib);
+const unsigned char* dibColours(PackedDib dib);  // first colour-table entry
+const unsigned char* dibBits(PackedDib dib);     // first byte of the bits
+
+// Whether a block of blockSize bytes holds everything its header describes:
+// a known header, planes and bit count, the colour table, and the bits (for
+// compressed pictures, biSizeImage bytes). Only such pictures are drawn.
+bool dibFits(PackedDib dib, unsigned long blockSize);
+
+// Reads a BMP file into a block of its own; null when the file cannot be
+// read or does not hold a picture that fits its block.
+PackedDib loadDibFile(const char* path);
+void freeDibFile(PackedDib dib);
+
+// Number of palette entries createDibPalette takes from a picture (0 when it
+// makes none: 16 colours or fewer, or more than 256).
+unsigned long dibPaletteCount(PackedDib dib);
+
+#endif
