@@ -56,7 +56,7 @@ void counterCaptionPos(int textWidth, int* x, int* y);
 
 // Entry shown on slot i (8-12), or null when the slot shows none.
 const char* entryCaptionOf(int i);
-// "%d/%d" of subPage + 1 and subPageCount into text (12 bytes suffice);
+// "%d/%d" of subPage + 1 and subPageCount into text (24 bytes or more);
 // returns 0 and leaves text empty when the counter shows no numbers.
 int counterText(char* text, int size);
 
