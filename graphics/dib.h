@@ -11,7 +11,8 @@ typedef const unsigned char* PackedDib;  // null: a missing picture
 enum { DIB_CORE_HEADER = 12, DIB_INFO_HEADER = 40 };
 
 unsigned dibWidth(PackedDib dib);    // low 16 bits of the width
-unsigned dibHeight(PackedDib dib);   // low 16 bits of the height
+unsigned dibHeight(PackedDib dib);   // low 16 bits of the height (its size
+                                     // for a top-down picture)
 unsigned dibHeaderSize(PackedDib dib);
 unsigned dibBitCount(PackedDib dib);
 unsigned dibCompression(PackedDib dib);  // 0 (BI_RGB) for core headers
@@ -26,6 +27,15 @@ const unsigned char* dibBits(PackedDib dib);     // first byte of the bits
 // a known header, planes and bit count, the colour table, and the bits (for
 // compressed pictures, biSizeImage bytes). Only such pictures are drawn.
 bool dibFits(PackedDib dib, unsigned long blockSize);
+
+// The picture's header in the one form every GDI takes, for drawing: a
+// 40-byte info header followed by its RGBQUAD colour table (1, 4 and 8 bits)
+// or its three bit-field masks, whatever form the picture's own header has.
+// For a picture that fits its block; returns the bytes written to info
+// (at most DIB_DRAW_INFO_SIZE), 0 when the header is not one dibFits takes
+// or size is too small.
+enum { DIB_DRAW_INFO_SIZE = 40 + 256 * 4 };
+unsigned long dibDrawInfo(PackedDib dib, unsigned char* info, unsigned long size);
 
 // Reads a BMP file into a block of its own; null when the file cannot be
 // read or does not hold a picture that fits its block.
