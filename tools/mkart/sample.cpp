@@ -1,0 +1,6 @@
+#include "tools/mkart/art.h"
+
+void buildSampleArt(std::vector<ArtFile>* files)
+{
+    (void)files;
+}
