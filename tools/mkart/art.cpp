@@ -46,7 +46,7 @@ struct Material {
 // Dark controls carry white captions or glyphs.
 static const Material darkMaterial[3] = {
     { 0x4C74B8, 0x1F3D78, 0x081329, 0xFFFFFF, 0.50, 0xFFFFFF },  // normal
-    { 0xD58A35, 0x8E420A, 0x3E1C03, 0xFFE2A8, 0.70, 0xFFFFFF },  // pressed
+    { 0xC47A2A, 0x8A3F08, 0x3E1C03, 0xFFE2A8, 0.70, 0xFFFFFF },  // pressed
     { 0x5D6779, 0x434C5E, 0x161D2B, 0xFFFFFF, 0.10, 0x8A93A4 },  // disabled
 };
 
@@ -104,8 +104,8 @@ static Rgb hueColour(double h)
 
 // A compact disc: silver with a rainbow sheen, a clear hub and a hole that
 // shows what lies beneath.
-static void drawDisc(Canvas* c, double cx, double cy, double r, double sheen,
-                     Rgb silver, Rgb rim)
+void drawDisc(Canvas* c, double cx, double cy, double r, double sheen,
+              Rgb silver, Rgb rim)
 {
     Shape outer = circle(cx, cy, r);
     Shape hole = circle(cx, cy, r * 0.2);
@@ -222,18 +222,18 @@ Canvas drawBackground()
     fillShape(&c, roundRect(-2, 85, 642, 93, 0),
               verticalAlpha(rgbHex(0x000000), 0.5, 0.0, 85, 93));
 
-    // ContentArea: a calm light panel set into a frame.
+    // ContentArea: a calm light panel set into a frame, drawn after the
+    // recesses beside it so that their shadows stay off the panel.
     fillShape(&c, roundRect(5, 101, 402, 492, 7), solid(rgbHex(0x000000), 0.6), 8);
+    // Right column: the entry slots and the pager share one recess.
+    drawWell(&c, 397, 100, 660, 359, 10);
+    // The exit button sits in the corner on a plate of its own.
+    drawWell(&c, 573, 428, 660, 500, 10);
     fillShape(&c, roundRect(7, 101, 400, 490, 6),
               vertical(rgbHex(0x8EA6CF), rgbHex(0x4E6A9C), 101, 480));
     fillShape(&c, roundRect(9, 103, 398, 490, 4), solid(rgbHex(0x1B315C)));
     fillShape(&c, roundRect(10, 104, 397, 490, 3), solid(rgbHex(0xA7B6CD)));
     fillShape(&c, roundRect(11, 105, 396, 490, 0), solid(rgbHex(PANEL)));
-
-    // Right column: the entry slots and the pager share one recess.
-    drawWell(&c, 397, 100, 660, 359, 10);
-    // The exit button sits in the corner on a plate of its own.
-    drawWell(&c, 573, 428, 660, 500, 10);
     return c;
 }
 
@@ -485,13 +485,17 @@ const Palette& menuPalette()
     return sharedPalette;
 }
 
-static void addBmp8(std::vector<ArtFile>* files, const char* name,
-                    const Canvas& canvas, const Palette& palette)
+Bytes encodeMenuBmp8(const Canvas& canvas)
 {
-    ArtFile f;
-    f.name = name;
-    f.bytes = encodeBmp8(canvas.width, canvas.height, mapToPalette(canvas, palette),
-                         palette);
+    const Palette& palette = menuPalette();
+    return encodeBmp8(canvas.width, canvas.height, mapToPalette(canvas, palette),
+                      palette);
+}
+
+static void addBmp8(std::vector<ArtFile>* files, const char* name,
+                    const Canvas& canvas)
+{
+    ArtFile f = { name, encodeMenuBmp8(canvas) };
     files->push_back(f);
 }
 
@@ -500,13 +504,12 @@ void buildMenuArt(std::vector<ArtFile>* files)
     MenuCanvases m = drawMenuCanvases();
     // All six share one table: the background's, which is the palette
     // realised on 256-colour displays, so every picture shows exactly.
-    const Palette& palette = menuPalette();
-    addBmp8(files, "background.bmp", m.background, palette);
-    addBmp8(files, "navstrip.bmp", m.nav, palette);
-    addBmp8(files, "tabstrip.bmp", m.tabs, palette);
-    addBmp8(files, "entrystrip.bmp", m.slots, palette);
-    addBmp8(files, "button.bmp", m.button, palette);
-    addBmp8(files, "counter.bmp", m.counter, palette);
+    addBmp8(files, "background.bmp", m.background);
+    addBmp8(files, "navstrip.bmp", m.nav);
+    addBmp8(files, "tabstrip.bmp", m.tabs);
+    addBmp8(files, "entrystrip.bmp", m.slots);
+    addBmp8(files, "button.bmp", m.button);
+    addBmp8(files, "counter.bmp", m.counter);
     ArtFile icon = { "menu.ico", drawIcon() };
     files->push_back(icon);
     ArtFile click = { "click.wav", drawClick() };

@@ -38,7 +38,14 @@ enum CellState { CELL_NORMAL, CELL_PRESSED, CELL_DISABLED };
 Canvas drawBackground();
 const Palette& menuPalette();
 
+// An 8-bit BMP file on that table.
+Bytes encodeMenuBmp8(const Canvas& canvas);
+
 // The flat colour of the ContentArea panel.
 Rgb contentPanelColour();
+
+// A compact disc of radius r, its sheen from 0 (plain silver) to 1.
+void drawDisc(Canvas* c, double cx, double cy, double r, double sheen,
+              Rgb silver, Rgb rim);
 
 #endif

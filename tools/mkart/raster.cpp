@@ -142,6 +142,17 @@ Shape ring(double cx, double cy, double outer, double inner)
     return s;
 }
 
+Shape ellipse(double cx, double cy, double rx, double ry, double angle)
+{
+    Shape s = circle(cx, cy, rx > ry ? rx : ry);
+    s.kind = SHAPE_ELLIPSE;
+    s.rx = rx;
+    s.ry = ry;
+    s.cosA = dcos(angle);
+    s.sinA = dsin(angle);
+    return s;
+}
+
 Shape capsule(double x0, double y0, double x1, double y1, double radius)
 {
     Shape s = Shape();
@@ -216,6 +227,16 @@ double shapeDistance(const Shape& s, double px, double py)
         double dx = px - s.cx, dy = py - s.cy;
         double r = sqrt(dx * dx + dy * dy);
         return r - s.radius > s.inner - r ? r - s.radius : s.inner - r;
+    }
+    case SHAPE_ELLIPSE: {
+        // First-order distance: the implicit function over its gradient.
+        double dx = px - s.cx, dy = py - s.cy;
+        double qx = (dx * s.cosA + dy * s.sinA) / s.rx;
+        double qy = (dy * s.cosA - dx * s.sinA) / s.ry;
+        double k = sqrt(qx * qx + qy * qy);
+        double gx = qx / s.rx, gy = qy / s.ry;
+        double g = sqrt(gx * gx + gy * gy);
+        return g > 0 ? (k - 1) * k / g : -(s.rx < s.ry ? s.rx : s.ry);
     }
     case SHAPE_CAPSULE: {
         double ex = s.x1 - s.x0, ey = s.y1 - s.y0;

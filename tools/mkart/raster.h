@@ -30,7 +30,8 @@ struct Paint {
 };
 
 enum ShapeKind {
-    SHAPE_ROUND_RECT, SHAPE_CIRCLE, SHAPE_RING, SHAPE_POLYGON, SHAPE_CAPSULE
+    SHAPE_ROUND_RECT, SHAPE_CIRCLE, SHAPE_RING, SHAPE_ELLIPSE, SHAPE_POLYGON,
+    SHAPE_CAPSULE
 };
 
 // Coordinates are in pixels with pixel (i, j) covering [i, i+1) x [j, j+1).
@@ -39,7 +40,9 @@ struct Shape {
     double x0, y0, x1, y1;  // rectangle; capsule segment ends
     double radius;          // corner, circle, capsule or outer ring radius
     double inner;           // inner ring radius
-    double cx, cy;          // circle centre
+    double cx, cy;          // circle, ring or ellipse centre
+    double rx, ry;          // ellipse radii...
+    double cosA, sinA;      // ...and its turn
     int points;             // convex polygon, clockwise on screen
     double xy[16];
 };
@@ -63,6 +66,7 @@ Paint radial(Rgb centre, Rgb edge, double alphaCentre, double alphaEdge,
 Shape roundRect(double x0, double y0, double x1, double y1, double radius);
 Shape circle(double cx, double cy, double radius);
 Shape ring(double cx, double cy, double outer, double inner);
+Shape ellipse(double cx, double cy, double rx, double ry, double angle);
 Shape capsule(double x0, double y0, double x1, double y1, double radius);
 Shape polygon(const double* xy, int points);  // at most 8 points
 
