@@ -277,9 +277,8 @@ unsigned long dibDrawInfo(PackedDib dib, unsigned char* info, unsigned long size
             out[3] = 0;
         }
     } else if (compression == COMPRESSION_BITFIELDS) {
-        const unsigned char* masks =
-            dibHeaderSize(dib) == DIB_INFO_HEADER ? dibColours(dib) : dib + DIB_INFO_HEADER;
-        memcpy(out, masks, BITFIELD_MASKS * 4);
+        // Right after a 40-byte header or inside a longer one: byte 40 either way.
+        memcpy(out, dib + DIB_INFO_HEADER, BITFIELD_MASKS * 4);
     }
     return total;
 }
