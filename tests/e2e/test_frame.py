@@ -1,11 +1,9 @@
 """The main frame: identity, size and place, the surface child, one copy per
 desktop, and closing."""
 
-import os
-
 import pytest
 
-from harness import BUILD, FRAME_CLASS, FRAME_TITLE, MENU_EXE, SURFACE_CLASS, ints, trunc_div
+from harness import FRAME_CLASS, FRAME_TITLE, SURFACE_CLASS, ints, trunc_div
 
 WS_CHILD = 0x40000000
 WS_VISIBLE = 0x10000000
@@ -137,19 +135,3 @@ def test_minimising_moves_the_surface_off_and_restoring_back(menus):
     assert info["iconic"] == "0"
     assert ints(info["child.rect"]) == [0, 0, 640, 480]
 
-
-@pytest.mark.parametrize("tree", ["win32", "win64"])
-def test_icon_101_is_one_32x32_image_of_16_colours(wine, tree):
-    exe = MENU_EXE if tree == "win64" else os.path.join(BUILD, tree, "MENU.EXE")
-    if tree != "win64" and not os.path.isfile(exe):
-        pytest.skip("%s is not built" % exe)
-    exe = "Z:" + exe.replace("/", "\\")
-    code, group = wine.probe("resource", exe, 14, 101)
-    assert code == 0, "no icon group 101"
-    assert group["count"] == "1"
-    width, height, colours, _, image_id = ints(group["icon.0"])
-    assert (width, height, colours) == (32, 32, 16)
-    code, image = wine.probe("resource", exe, 3, image_id)
-    assert code == 0
-    # The image's own header: 4 bits per pixel, height doubled for the mask.
-    assert (image["width"], image["height"], image["bits"]) == ("32", "64", "4")

@@ -12,8 +12,6 @@
  *   probe font [face as hex bytes]      what a menu-like font resolves to
  *   probe run <show> <program> [args]   start with a show mode, wait, pass
  *                                       on the exit code
- *   probe resource <file> <type> <name> a resource of an executable: size,
- *                                       and the images of a bitmap or icon
  *
  * A class or title of "-" matches anything. Output is key=value lines; text
  * from windows is printed as raw bytes, the caller decodes it. */
@@ -249,66 +247,10 @@ static int cmdRun(int show, int argc, char **argv)
     return (int)code;
 }
 
-/* "#12" or "12" is a number, anything else a name. */
-static LPCSTR resourceId(const char *text)
-{
-    if (text[0] == '#') text++;
-    if (text[0] >= '0' && text[0] <= '9') return MAKEINTRESOURCEA(atoi(text));
-    return text;
-}
-
-#pragma pack(push, 2)
-struct IconDirEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-struct IconDir {
-    WORD reserved, type, count;
-    struct IconDirEntry entries[1];
-};
-#pragma pack(pop)
-
-static int cmdResource(const char *file, const char *typeText, const char *nameText)
-{
-    HMODULE module = LoadLibraryExA(file, NULL, LOAD_LIBRARY_AS_DATAFILE);
-    LPCSTR type = resourceId(typeText);
-    HRSRC info;
-    const BYTE *data;
-    DWORD size;
-
-    if (!module) return 3;
-    info = FindResourceA(module, resourceId(nameText), type);
-    if (!info) return 1;
-    size = SizeofResource(module, info);
-    data = (const BYTE *)LockResource(LoadResource(module, info));
-    if (!data) return 1;
-    printf("size=%lu\n", size);
-    /* A bitmap, and the image of an icon, start with the DIB header. */
-    if ((type == RT_BITMAP || type == RT_ICON) && size >= sizeof(BITMAPINFOHEADER)) {
-        const BITMAPINFOHEADER *header = (const BITMAPINFOHEADER *)data;
-        printf("header=%lu\nwidth=%ld\nheight=%ld\nbits=%u\ncompression=%lu\ncolours=%lu\n",
-               header->biSize, header->biWidth, header->biHeight, header->biBitCount,
-               header->biCompression, header->biClrUsed);
-    } else if (type == RT_GROUP_ICON && size >= 6) {
-        const struct IconDir *dir = (const struct IconDir *)data;
-        WORD i;
-        printf("count=%u\n", dir->count);
-        for (i = 0; i < dir->count && 6 + (i + 1) * sizeof(struct IconDirEntry) <= size; i++) {
-            const struct IconDirEntry *e = &dir->entries[i];
-            printf("icon.%u=%u %u %u %u %u\n", i, e->width, e->height, e->colours,
-                   e->bitCount, e->id);
-        }
-    }
-    FreeLibrary(module);
-    return 0;
-}
-
 static int usage(void)
 {
     fprintf(stderr, "usage: probe find|wait|gone|count|info|close|minimize|restore|activate"
-                    "|foreground|screen|font|run|resource ...\n");
+                    "|foreground|screen|font|run ...\n");
     return 2;
 }
 
@@ -323,10 +265,6 @@ int main(int argc, char **argv)
     if (strcmp(cmd, "foreground") == 0) return cmdForeground();
     if (strcmp(cmd, "screen") == 0) return cmdScreen();
     if (strcmp(cmd, "font") == 0) return cmdFont(argc > 2 ? argv[2] : NULL);
-    if (strcmp(cmd, "resource") == 0) {
-        if (argc < 5) return usage();
-        return cmdResource(argv[2], argv[3], argv[4]);
-    }
     if (strcmp(cmd, "run") == 0) {
         if (argc < 4) return usage();
         return cmdRun(parseShow(argv[2]), argc - 3, argv + 3);

@@ -1,0 +1,68 @@
+# Shared by the scripts: paths, a private X server, a Wine prefix.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${MENU_BUILD_ROOT:-$ROOT/build}
+# Debian's python3 carries pytest and PIL (scripts/deps.sh); a python3 that
+# comes first on PATH (pyenv and the like) may not.
+if [ -x /usr/bin/python3 ]; then PYTHON=/usr/bin/python3; else PYTHON=python3; fi
+
+XVFB_PID=
+XVFB_DISPLAY=
+
+# start_xvfb DEPTH: a private Xvfb (1024x768) on the first free display of
+# :90-:99; sets XVFB_DISPLAY and XVFB_PID.
+start_xvfb() {
+  local depth=${1:-24} n i
+  for n in 90 91 92 93 94 95 96 97 98 99; do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for i in $(seq 100); do
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        XVFB_DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    # Lost a race for this display or it never came up: try the next.
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+  done
+  echo "no free X display in :90-:99" >&2
+  return 1
+}
+
+stop_xvfb() {
+  if [ -n "$XVFB_PID" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+  fi
+}
+
+# wine_env PREFIX: the environment every Wine run of the project uses.
+wine_env() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all
+  export LC_ALL=ja_JP.UTF-8
+  unset LANG LANGUAGE
+  # No Mono or Gecko prompts, no desktop menu entries for the user.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# boot_prefix: a persistent wineserver first (keeps later starts quick),
+# then the prefix made or brought up to date.
+boot_prefix() {
+  mkdir -p "$WINEPREFIX"
+  # Fails harmlessly when a server for this prefix is still running.
+  wineserver -p 2>/dev/null || true
+  wineboot -i >/dev/null 2>&1
+}
+
+stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+}

@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test layer in order:
+#   native   unit tests of the portable core, natively
+#   wine     the same unit tests built for Windows, under Wine
+#   e2e      the real MENU.EXE under Wine on Xvfb (tests/e2e, pytest)
+# Each layer prints its counts; the last line is the total over all layers.
+# Usage: test.sh [layer ...]   (MENU_SKIP_BUILD=1 skips deps and build)
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+LAYERS=(native wine e2e)
+
+TOTAL_PASSED=0
+TOTAL_FAILED=0
+TOTAL_SKIPPED=0
+
+# record LAYER PASSED FAILED SKIPPED
+record() {
+  local layer=$1 passed=$2 failed=$3 skipped=$4
+  # A layer that ran nothing has not shown anything: count it as a failure.
+  if [ $((passed + failed + skipped)) -eq 0 ]; then
+    echo "$layer: ran no tests"
+    failed=1
+  fi
+  echo "$layer: $passed passed, $failed failed, $skipped skipped"
+  TOTAL_PASSED=$((TOTAL_PASSED + passed))
+  TOTAL_FAILED=$((TOTAL_FAILED + failed))
+  TOTAL_SKIPPED=$((TOTAL_SKIPPED + skipped))
+}
+
+# gtest_counts LOG: "passed failed skipped" from GoogleTest's closing lines
+# (the brief printer lists no failed count: it is what ran less the rest).
+gtest_counts() {
+  local log=$1 ran passed skipped
+  ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$log" | tail -n 1)
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
+  echo "${passed:-0} $((${ran:-0} - ${passed:-0} - ${skipped:-0})) ${skipped:-0}"
+}
+
+# run_gtest LAYER LOG SECONDS COMMAND...: runs a GoogleTest binary, shows only its
+# failures and summary, records its counts. A crash or a missing summary
+# counts as one failure.
+run_gtest() {
+  local layer=$1 log=$2 limit=$3 status=0 passed failed skipped
+  shift 3
+  timeout --kill-after=10 "$limit" "$@" --gtest_brief=1 --gtest_color=no >"$log" 2>&1 || status=$?
+  grep -E '^\[  FAILED  \]|Failure$|^\[==========\]|^\[  PASSED  \]|^\[  SKIPPED \]' "$log" \
+    | head -n 40 || true
+  read -r passed failed skipped < <(gtest_counts "$log")
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    echo "$layer: exited with status $status (log: $log)"
+    failed=1
+  fi
+  record "$layer" "$passed" "$failed" "$skipped"
+}
+
+layer_native() {
+  local exe=$BUILD/native/tests/unit_tests
+  if [ ! -x "$exe" ]; then
+    echo "native: $exe is not built"
+    record native 0 1 0
+    return
+  fi
+  run_gtest native "$BUILD/native-unit.log" 300 "$exe"
+}
+
+layer_wine() {
+  local exe=$BUILD/win64/tests/unit_tests.exe prefix
+  if [ ! -f "$exe" ]; then
+    echo "wine: $exe is not built"
+    record wine 0 1 0
+    return
+  fi
+  prefix=$(mktemp -d /tmp/menu-unit-wine.XXXXXX)
+  (
+    wine_env "$prefix"
+    # Some Win32 calls under test want a display behind them.
+    start_xvfb 24
+    export DISPLAY=$XVFB_DISPLAY
+    trap 'stop_wine; stop_xvfb' EXIT
+    boot_prefix
+    run_gtest wine "$BUILD/wine-unit.log" 600 wine "$exe"
+    echo "$TOTAL_PASSED $TOTAL_FAILED $TOTAL_SKIPPED" >"$prefix.counts"
+  ) || echo "wine: the layer did not finish"
+  if [ -f "$prefix.counts" ]; then
+    read -r TOTAL_PASSED TOTAL_FAILED TOTAL_SKIPPED <"$prefix.counts"
+  else
+    record wine 0 1 0
+  fi
+  rm -rf "$prefix" "$prefix.counts"
+}
+
+layer_e2e() {
+  local xml=$BUILD/e2e-results.xml status=0 counts passed failed skipped
+  rm -f "$xml"
+  # The resource checks read both builds of the program from these.
+  [ ! -f "$BUILD/win32/MENU.EXE" ] || export MENU_EXE32=$BUILD/win32/MENU.EXE
+  [ ! -f "$BUILD/win64/MENU.EXE" ] || export MENU_EXE64=$BUILD/win64/MENU.EXE
+  (cd "$ROOT" && timeout --kill-after=30 900 "$PYTHON" -m pytest -q -rfE --tb=short \
+      tests/e2e --junitxml="$xml" -o junit_family=xunit1) || status=$?
+  if [ "$status" -eq 5 ]; then
+    record e2e 0 0 0
+    return
+  fi
+  if ! counts=$("$PYTHON" - "$xml" <<'EOF'
+import sys
+import xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+suites = [root] if root.tag == "testsuite" else list(root.iter("testsuite"))
+total = failed = skipped = 0
+for s in suites:
+    total += int(s.get("tests", 0))
+    failed += int(s.get("failures", 0)) + int(s.get("errors", 0))
+    skipped += int(s.get("skipped", 0))
+print(total - failed - skipped, failed, skipped)
+EOF
+  ); then
+    echo "e2e: no results (pytest exit status $status)"
+    record e2e 0 1 0
+    return
+  fi
+  read -r passed failed skipped <<<"$counts"
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    failed=1
+  fi
+  record e2e "$passed" "$failed" "$skipped"
+}
+
+layers=("$@")
+[ ${#layers[@]} -gt 0 ] || layers=("${LAYERS[@]}")
+
+if [ -z "${MENU_SKIP_BUILD:-}" ]; then
+  bash "$ROOT/scripts/deps.sh"
+  if ! bash "$ROOT/scripts/build.sh"; then
+    echo "build: failed; running the layers whose programs exist"
+    record build 0 1 0
+  fi
+fi
+
+for layer in "${layers[@]}"; do
+  echo "== $layer"
+  "layer_$layer"
+done
+
+summary="$TOTAL_PASSED passed, $TOTAL_FAILED failed"
+[ "$TOTAL_SKIPPED" -eq 0 ] || summary="$summary, $TOTAL_SKIPPED skipped"
+echo "$summary"
+[ "$TOTAL_FAILED" -eq 0 ]
