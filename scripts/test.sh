@@ -38,16 +38,19 @@ gtest_counts() {
   echo "${passed:-0} $((${ran:-0} - ${passed:-0} - ${skipped:-0})) ${skipped:-0}"
 }
 
-# run_gtest LAYER LOG SECONDS COMMAND...: runs a GoogleTest binary, shows only its
-# failures and summary, records its counts. A crash or a missing summary
-# counts as one failure.
+# run_gtest LAYER LOG SECONDS COMMAND...: runs a GoogleTest binary for at most
+# SECONDS, shows its failures and closing lines, records its counts. A crash,
+# a hang or a missing summary counts as one failure.
 run_gtest() {
   local layer=$1 log=$2 limit=$3 status=0 passed failed skipped
   shift 3
   timeout --kill-after=10 "$limit" "$@" --gtest_brief=1 --gtest_color=no >"$log" 2>&1 || status=$?
-  grep -E '^\[  FAILED  \]|Failure$|^\[==========\]|^\[  PASSED  \]|^\[  SKIPPED \]' "$log" \
-    | head -n 40 || true
+  # The brief printer shows only failures and the closing lines.
+  grep -v '^Running main() from' "$log" | tail -n 60 || true
   read -r passed failed skipped < <(gtest_counts "$log")
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "$layer: stopped after $limit s (log: $log)"
+  fi
   if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
     echo "$layer: exited with status $status (log: $log)"
     failed=1
