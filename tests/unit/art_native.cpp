@@ -173,7 +173,7 @@ TEST(Artwork, TableKeepsTheStaticColoursOfA256ColourDisplayInPlace)
         { 9, 0xA6CAF0 },   { 246, 0xFFFBF0 }, { 247, 0xA0A0A4 }, { 248, 0x808080 },
         { 249, 0xFF0000 }, { 252, 0x0000FF }, { 255, 0xFFFFFF },
     };
-    const Palette& palette = menuPalette();
+    const Palette& palette = artPalette();
     for (const auto& f : fixed) {
         unsigned rgb = unsigned(palette.rgb[f.index][0]) << 16 |
                        unsigned(palette.rgb[f.index][1]) << 8 | palette.rgb[f.index][2];

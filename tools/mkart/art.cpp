@@ -207,10 +207,11 @@ Canvas drawBackground()
     Shape all = roundRect(-2, 56, 642, 482, 0);
     fillShape(&c, all, vertical(rgbHex(0x1F3E74), rgbHex(0x0A1936), 56, 480));
     fillShape(&c, all, radial(rgbHex(0x5B82C4), rgbHex(0x5B82C4), 0.28, 0.0, 200, 60, 560));
-    // Faint rings behind the lower right, echoing the title band.
+    // Faint rings in the empty lower right, echoing the title band; they
+    // centre on (640, 540), below the surface.
     Canvas rings = cropCanvas(c, 396, 356, 244, 124);
     for (int k = 0; k < 9; k++)
-        strokeShape(&rings, circle(124 + 120, 124 + 60, 36 + 15.0 * k), 1,
+        strokeShape(&rings, circle(244, 184, 36 + 15.0 * k), 1,
                     solid(rgbHex(0x8FB0EA), 0.07));
     pasteCanvas(&c, rings, 396, 356);
 
@@ -222,12 +223,12 @@ Canvas drawBackground()
     fillShape(&c, roundRect(-2, 85, 642, 93, 0),
               verticalAlpha(rgbHex(0x000000), 0.5, 0.0, 85, 93));
 
-    // ContentArea: a calm light panel set into a frame, drawn after the
-    // recesses beside it so that their shadows stay off the panel.
+    // ContentArea: a calm light panel set into a frame. Its shadow goes
+    // under the recesses beside it, their shadows under the frame.
     fillShape(&c, roundRect(5, 101, 402, 492, 7), solid(rgbHex(0x000000), 0.6), 8);
-    // Right column: the entry slots and the pager share one recess.
+    // Right column: the entry slots and the pager share one recess; the
+    // exit button sits in the corner on a plate of its own.
     drawWell(&c, 397, 100, 660, 359, 10);
-    // The exit button sits in the corner on a plate of its own.
     drawWell(&c, 573, 428, 660, 500, 10);
     fillShape(&c, roundRect(7, 101, 400, 490, 6),
               vertical(rgbHex(0x8EA6CF), rgbHex(0x4E6A9C), 101, 480));
@@ -320,18 +321,22 @@ static Canvas drawDefaultButton()
     return c;
 }
 
+enum ControlKind { KIND_EXIT, KIND_PREVIOUS, KIND_NEXT, KIND_TAB, KIND_SLOT };
+
 // One row of a strip: the three states side by side, each drawn over the
 // background at the control's place.
 static void drawStripRow(Canvas* strip, const Canvas& background, Place place,
-                         int rowY, int direction, int kind)
+                         int rowY, ControlKind kind)
 {
     for (int state = CELL_NORMAL; state <= CELL_DISABLED; state++) {
         Canvas cell = cropCanvas(background, place.x, place.y, place.w, place.h);
+        CellState s = CellState(state);
         switch (kind) {
-        case 0: drawExitCell(&cell, CellState(state)); break;
-        case 1: drawArrowCell(&cell, CellState(state), direction); break;
-        case 2: drawTabCell(&cell, CellState(state)); break;
-        default: drawSlotCell(&cell, CellState(state)); break;
+        case KIND_EXIT: drawExitCell(&cell, s); break;
+        case KIND_PREVIOUS: drawArrowCell(&cell, s, -1); break;
+        case KIND_NEXT: drawArrowCell(&cell, s, 1); break;
+        case KIND_TAB: drawTabCell(&cell, s); break;
+        case KIND_SLOT: drawSlotCell(&cell, s); break;
         }
         pasteCanvas(strip, cell, state * place.w, rowY);
     }
@@ -459,21 +464,21 @@ static MenuCanvases drawMenuCanvases()
     MenuCanvases m;
     m.background = drawBackground();
     m.nav = makeCanvas(180, 125, rgbHex(NEUTRAL));
-    drawStripRow(&m.nav, m.background, exitPlace, 0, 0, 0);
-    drawStripRow(&m.nav, m.background, previousPlace, 45, -1, 1);
-    drawStripRow(&m.nav, m.background, nextPlace, 85, 1, 1);
+    drawStripRow(&m.nav, m.background, exitPlace, 0, KIND_EXIT);
+    drawStripRow(&m.nav, m.background, previousPlace, 45, KIND_PREVIOUS);
+    drawStripRow(&m.nav, m.background, nextPlace, 85, KIND_NEXT);
     m.tabs = makeCanvas(378, 130, rgbHex(NEUTRAL));
     for (int t = 0; t < 5; t++)
-        drawStripRow(&m.tabs, m.background, tabPlace(t), 26 * t, 0, 2);
+        drawStripRow(&m.tabs, m.background, tabPlace(t), 26 * t, KIND_TAB);
     m.slots = makeCanvas(711, 175, rgbHex(NEUTRAL));
     for (int s = 0; s < 5; s++)
-        drawStripRow(&m.slots, m.background, slotPlace(s), 35 * s, 0, 3);
+        drawStripRow(&m.slots, m.background, slotPlace(s), 35 * s, KIND_SLOT);
     m.button = drawDefaultButton();
     m.counter = drawCounter(m.background);
     return m;
 }
 
-const Palette& menuPalette()
+const Palette& artPalette()
 {
     if (!paletteReady) {
         MenuCanvases m = drawMenuCanvases();
@@ -485,9 +490,9 @@ const Palette& menuPalette()
     return sharedPalette;
 }
 
-Bytes encodeMenuBmp8(const Canvas& canvas)
+Bytes encodeArtBmp8(const Canvas& canvas)
 {
-    const Palette& palette = menuPalette();
+    const Palette& palette = artPalette();
     return encodeBmp8(canvas.width, canvas.height, mapToPalette(canvas, palette),
                       palette);
 }
@@ -495,7 +500,7 @@ Bytes encodeMenuBmp8(const Canvas& canvas)
 static void addBmp8(std::vector<ArtFile>* files, const char* name,
                     const Canvas& canvas)
 {
-    ArtFile f = { name, encodeMenuBmp8(canvas) };
+    ArtFile f = { name, encodeArtBmp8(canvas) };
     files->push_back(f);
 }
 

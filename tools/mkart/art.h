@@ -36,10 +36,10 @@ enum CellState { CELL_NORMAL, CELL_PRESSED, CELL_DISABLED };
 // pictures share; the sample pictures are mapped to the same table so that
 // they look right on a 256-colour display too.
 Canvas drawBackground();
-const Palette& menuPalette();
+const Palette& artPalette();
 
 // An 8-bit BMP file on that table.
-Bytes encodeMenuBmp8(const Canvas& canvas);
+Bytes encodeArtBmp8(const Canvas& canvas);
 
 // The flat colour of the ContentArea panel.
 Rgb contentPanelColour();

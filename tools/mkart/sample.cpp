@@ -183,14 +183,14 @@ static Canvas drawPillButton(unsigned top, unsigned bottom, unsigned border,
 
 void buildSampleArt(std::vector<ArtFile>* files)
 {
-    addFile(files, "LOGO.BMP", encodeMenuBmp8(drawLogo()));
-    addFile(files, "PIC/INSTALL.BMP", encodeMenuBmp8(drawInstall()));
-    addFile(files, "PIC/MANUAL.BMP", encodeMenuBmp8(drawManual()));
-    addFile(files, "PIC/MOVIE.BMP", encodeMenuBmp8(drawMovie()));
+    addFile(files, "LOGO.BMP", encodeArtBmp8(drawLogo()));
+    addFile(files, "PIC/INSTALL.BMP", encodeArtBmp8(drawInstall()));
+    addFile(files, "PIC/MANUAL.BMP", encodeArtBmp8(drawManual()));
+    addFile(files, "PIC/MOVIE.BMP", encodeArtBmp8(drawMovie()));
     addFile(files, "PIC/MUSIC.BMP", encodeBmp24(drawMusic()));
     // Amber for black captions; deep blue for white ones (BtnTextCol).
     addFile(files, "BTN/AMBER.BMP",
-            encodeMenuBmp8(drawPillButton(0xFFE3AE, 0xE59A3C, AMBER_DARK, 0.55)));
+            encodeArtBmp8(drawPillButton(0xFFE3AE, 0xE59A3C, AMBER_DARK, 0.55)));
     addFile(files, "BTN/BLUE24.BMP",
             encodeBmp24(drawPillButton(0x5E8BD6, 0x17336A, 0x0B1731, 0.45)));
 }
