@@ -5,7 +5,9 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${MENU_BUILD_ROOT:-$ROOT/build}
 # Debian's python3 carries pytest and PIL (scripts/deps.sh); a python3 that
 # comes first on PATH (pyenv and the like) may not.
-if [ -x /usr/bin/python3 ]; then PYTHON=/usr/bin/python3; else PYTHON=python3; fi
+debian_python() {
+  if [ -x /usr/bin/python3 ]; then echo /usr/bin/python3; else echo python3; fi
+}
 
 XVFB_PID=
 XVFB_DISPLAY=

@@ -95,18 +95,19 @@ layer_wine() {
 }
 
 layer_e2e() {
-  local xml=$BUILD/e2e-results.xml status=0 counts passed failed skipped
+  local xml=$BUILD/e2e-results.xml status=0 counts passed failed skipped python
+  python=$(debian_python)
   rm -f "$xml"
   # The resource checks read both builds of the program from these.
   [ ! -f "$BUILD/win32/MENU.EXE" ] || export MENU_EXE32=$BUILD/win32/MENU.EXE
   [ ! -f "$BUILD/win64/MENU.EXE" ] || export MENU_EXE64=$BUILD/win64/MENU.EXE
-  (cd "$ROOT" && timeout --kill-after=30 900 "$PYTHON" -m pytest -q -rfE --tb=short \
+  (cd "$ROOT" && timeout --kill-after=30 900 "$python" -m pytest -q -rfE --tb=short \
       tests/e2e --junitxml="$xml" -o junit_family=xunit1) || status=$?
   if [ "$status" -eq 5 ]; then
     record e2e 0 0 0
     return
   fi
-  if ! counts=$("$PYTHON" - "$xml" <<'EOF'
+  if ! counts=$("$python" - "$xml" <<'EOF'
 import sys
 import xml.etree.ElementTree as ET
 root = ET.parse(sys.argv[1]).getroot()
