@@ -61,7 +61,7 @@ boot_prefix() {
   mkdir -p "$WINEPREFIX"
   # Fails harmlessly when a server for this prefix is still running.
   wineserver -p 2>/dev/null || true
-  wineboot -i >/dev/null 2>&1
+  wineboot -i </dev/null >/dev/null 2>&1
 }
 
 stop_wine() {

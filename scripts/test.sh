@@ -44,7 +44,8 @@ gtest_counts() {
 run_gtest() {
   local layer=$1 log=$2 limit=$3 status=0 passed failed skipped
   shift 3
-  timeout --kill-after=10 "$limit" "$@" --gtest_brief=1 --gtest_color=no >"$log" 2>&1 || status=$?
+  timeout --kill-after=10 "$limit" "$@" --gtest_brief=1 --gtest_color=no \
+    </dev/null >"$log" 2>&1 || status=$?
   # The brief printer shows only failures and the closing lines.
   grep -v '^Running main() from' "$log" | tail -n 60 || true
   read -r passed failed skipped < <(gtest_counts "$log")
@@ -102,7 +103,7 @@ layer_e2e() {
   [ ! -f "$BUILD/win32/MENU.EXE" ] || export MENU_EXE32=$BUILD/win32/MENU.EXE
   [ ! -f "$BUILD/win64/MENU.EXE" ] || export MENU_EXE64=$BUILD/win64/MENU.EXE
   (cd "$ROOT" && timeout --kill-after=30 900 "$python" -m pytest -q -rfE --tb=short \
-      tests/e2e --junitxml="$xml" -o junit_family=xunit1) || status=$?
+      tests/e2e --junitxml="$xml" -o junit_family=xunit1 </dev/null) || status=$?
   if [ "$status" -eq 5 ]; then
     record e2e 0 0 0
     return

@@ -145,7 +145,8 @@ class Wine:
         # the first one, a running server cannot be made persistent.
         subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=30)
         subprocess.run(["wineboot", "-i"], env=self.env, check=True, timeout=timeout,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
         return self
 
     def shutdown(self):
@@ -164,13 +165,15 @@ class Wine:
 
     def popen(self, program, *args):
         return subprocess.Popen(["wine", program] + [str(a) for a in args], env=self.env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
 
     def probe(self, *args, timeout=60):
         """Runs the probe; returns (exit code, key=value dict)."""
         result = subprocess.run(["wine", helper("probe")] + [str(a) for a in args],
-                                env=self.env, stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL, timeout=timeout)
+                                env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                timeout=timeout)
         return result.returncode, parse_keys(result.stdout.decode("cp932", "replace"))
 
     def window_info(self, cls=FRAME_CLASS, title=FRAME_TITLE):
