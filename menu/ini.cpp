@@ -459,12 +459,47 @@ static size_t textLength(const char* text)
     return n;
 }
 
+// Length of text without a lone lead byte at its end: written before a
+// line break, '=' or ']', such a byte would take it as its second byte and
+// join or break the line.
+static size_t wholeChars(const char* text, size_t begin, size_t end)
+{
+    size_t last = begin;
+    for (size_t at = begin; at < end; at = nextChar(text, at, end))
+        last = at;
+    if (end > begin && last == end - 1 && isLeadByte((unsigned char)text[last]))
+        return end - 1;
+    return end;
+}
+
 static void putKeyLine(Output* o, const Query& key, const char* value,
                        size_t valueLength)
 {
-    putRange(o, key.text, key.begin, key.end);
+    putRange(o, key.text, key.begin, wholeChars(key.text, key.begin, key.end));
     put(o, "=", 1);
     put(o, value, valueLength);
+}
+
+// The last line of the data (begin = the end of the data when it is empty).
+static void lastLine(const char* d, size_t size, Line* line)
+{
+    size_t at = dataStart(d, size);
+    parseLine(d, size, at, line);
+    while (line->next < size)
+        parseLine(d, size, line->next, line);
+}
+
+// Starts a new line after a last line that has no line break of its own; a
+// blank first when that line ends in a lone lead byte, so that the byte
+// takes the blank and not the break.
+static void breakAfter(Output* o, const char* d, const Line& line,
+                       const char* lineBreak, size_t breakLength)
+{
+    if (line.next > line.textEnd)
+        return;
+    if (wholeChars(d, line.begin, line.textEnd) < line.textEnd)
+        put(o, " ", 1);
+    put(o, lineBreak, breakLength);
 }
 
 static size_t deleteSection(const char* d, size_t size, const Query& s, Output* o)
@@ -513,8 +548,14 @@ static size_t setKey(const char* d, size_t size, const Query& s, const Query& k,
     while (value[valueLength] && value[valueLength] != '\r' &&
            value[valueLength] != '\n')
         valueLength++;
-    while (valueLength > 0 && isProfileBlank(value[valueLength - 1]))
-        valueLength--;
+    for (;;) {
+        while (valueLength > 0 && isProfileBlank(value[valueLength - 1]))
+            valueLength--;
+        size_t whole = wholeChars(value, 0, valueLength);
+        if (whole == valueLength)
+            break;
+        valueLength = whole;
+    }
     const char* lineBreak = lineBreakOf(d, size);
     size_t breakLength = textLength(lineBreak);
 
@@ -523,10 +564,11 @@ static size_t setKey(const char* d, size_t size, const Query& s, const Query& k,
     firstRegion(d, size, &r);
     if (!findRegion(d, size, s, &r)) {
         putRange(o, d, 0, size);
-        if (size > dataStart(d, size) && d[size - 1] != '\n' && d[size - 1] != '\r')
-            put(o, lineBreak, breakLength);
+        lastLine(d, size, &line);
+        if (line.begin < size)
+            breakAfter(o, d, line, lineBreak, breakLength);
         put(o, "[", 1);
-        putRange(o, s.text, s.begin, s.end);
+        putRange(o, s.text, s.begin, wholeChars(s.text, s.begin, s.end));
         put(o, "]", 1);
         put(o, lineBreak, breakLength);
         putKeyLine(o, k, value, valueLength);
@@ -550,20 +592,25 @@ static size_t setKey(const char* d, size_t size, const Query& s, const Query& k,
         putRange(o, d, line.textEnd, size);
         return o->length;
     }
-    // A new key follows the last line of the section that is not blank; a
-    // line break goes first when that line ends the data without one.
+    // A new key follows the last line of the section that is not blank (or
+    // its header); a line break goes first when that line ends the data
+    // without one.
     size_t insertAt = r.bodyBegin;
-    bool hasBreak = r.headerBegin == r.bodyBegin || r.bodyBegin > r.headerBreak;
+    Line last;
+    bool hasLast = r.headerBegin < r.bodyBegin;
+    if (hasLast)
+        parseLine(d, size, r.headerBegin, &last);
     for (size_t at = r.bodyBegin; at < r.end; at = line.next) {
         parseLine(d, r.end, at, &line);
         if (line.kind != LINE_BLANK) {
             insertAt = line.next;
-            hasBreak = line.next > line.textEnd;
+            last = line;
+            hasLast = true;
         }
     }
     putRange(o, d, 0, insertAt);
-    if (!hasBreak)
-        put(o, lineBreak, breakLength);
+    if (hasLast)
+        breakAfter(o, d, last, lineBreak, breakLength);
     putKeyLine(o, k, value, valueLength);
     put(o, lineBreak, breakLength);
     putRange(o, d, insertAt, size);
