@@ -30,6 +30,12 @@ void planLaunch(const char* commandLine, int drive, LaunchPlan* plan);
 // Records a successful start; the 101st and later are dropped.
 void recordLaunch(unsigned long processId);
 
+// Results of a start as the message choice reads them: 32 or more is a
+// success. A program start gives 33, or its error code (11 for one of 32
+// or more); opening a document gives the shell's instance value.
+bool launchSucceeded(unsigned long result);
+unsigned long programStartResult(bool started, unsigned long lastError);
+
 // The message for a failed start (Shift-JIS): memory text for 8.
 const char* launchFailureText(unsigned long result);
 extern const char launchFailureCaption[];
