@@ -1,0 +1,272 @@
+// Launching for real: the recorder helper (built beside this program)
+// started as a program and opened as a document, the failure message box,
+// and WM_CLOSE at exit.
+#include "launch/cleanup.h"
+#include "launch/launch.h"
+#include "menu/home.h"
+#include "menu/model.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <string>
+
+namespace {
+
+// Paths compare as Windows does, without regard to case.
+std::string lower(std::string text)
+{
+    CharLowerBuffA(&text[0], (DWORD)text.size());
+    return text;
+}
+
+// The recorder's log, lower-cased, after a line end.
+std::string readLog(const std::string& path)
+{
+    std::string text = "\r\n";
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return text;
+    char block[4096];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, f)) > 0)
+        text.append(block, got);
+    fclose(f);
+    return lower(text);
+}
+
+bool hasLine(const std::string& log, const std::string& line)
+{
+    return log.find("\r\n" + lower(line) + "\r\n") != std::string::npos;
+}
+
+template <typename Test>
+bool waitUntil(Test test)
+{
+    for (int waited = 0; waited < 10000 && !test(); waited += 50)
+        Sleep(50);
+    return test();
+}
+
+// What the failure message box showed; a timer closes it from inside its
+// own message loop.
+int boxCount;
+std::wstring boxCaption;
+std::wstring boxText;
+
+BOOL CALLBACK collectText(HWND child, LPARAM)
+{
+    wchar_t text[512];
+    if (GetWindowTextW(child, text, 512) > (int)boxText.size())
+        boxText = text;
+    return TRUE;
+}
+
+BOOL CALLBACK closeMessageBox(HWND window, LPARAM)
+{
+    wchar_t name[32];
+    if (!GetClassNameW(window, name, 32) || lstrcmpW(name, L"#32770") != 0)
+        return TRUE;
+    wchar_t caption[64];
+    GetWindowTextW(window, caption, 64);
+    boxCaption = caption;
+    EnumChildWindows(window, collectText, 0);
+    boxCount++;
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+VOID CALLBACK dismissMessageBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), closeMessageBox, 0);
+}
+
+class LaunchWin32 : public ::testing::Test {
+protected:
+    unsigned long savedTable[LAUNCH_TABLE_SIZE];
+    int savedCount = 0;
+    char savedHome[PATH_BYTES];
+    char savedDirectory[MAX_PATH];
+    std::string folder;    // this test's own folder, made homeDir
+    std::string logPath;   // where the recorder writes
+    std::string recorder;  // the helper built beside this program
+
+    void SetUp() override
+    {
+        memcpy(savedTable, launchTable, sizeof savedTable);
+        savedCount = launchCount;
+        memcpy(savedHome, homeDir, sizeof savedHome);
+        GetCurrentDirectoryA(sizeof savedDirectory, savedDirectory);
+        launchCount = 0;
+        boxCount = 0;
+        boxCaption.clear();
+        boxText.clear();
+
+        char path[MAX_PATH];
+        DWORD n = GetTempPathA(sizeof path, path);
+        ASSERT_TRUE(n > 0 && n < sizeof path);
+        folder = path + std::string("menu-launch-") + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder.c_str(), 0);
+        // A command line has no quoting, and holds 159 bytes.
+        ASSERT_EQ(std::string::npos, folder.find(' ')) << folder;
+        ASSERT_LT(folder.size(), 100u);
+        strcpy(homeDir, folder.c_str());
+        SetCurrentDirectoryA(homeDir);
+        logPath = folder + "\\log.txt";
+        DeleteFileA(logPath.c_str());
+        SetEnvironmentVariableA("RECORDER_LOG", logPath.c_str());
+        n = GetModuleFileNameA(0, path, sizeof path);
+        ASSERT_TRUE(n > 0 && n < sizeof path);
+        *strrchr(path, '\\') = 0;
+        recorder = path + std::string("\\recorder.exe");
+    }
+
+    void TearDown() override
+    {
+        // End what this test started and left running.
+        for (int i = 0; i < launchCount; i++) {
+            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                                         (DWORD)launchTable[i]);
+            if (process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process, 1);
+                WaitForSingleObject(process, 5000);
+            }
+            if (process)
+                CloseHandle(process);
+        }
+        memcpy(launchTable, savedTable, sizeof savedTable);
+        launchCount = savedCount;
+        memcpy(homeDir, savedHome, sizeof homeDir);
+        SetCurrentDirectoryA(savedDirectory);
+        SetEnvironmentVariableA("RECORDER_LOG", 0);
+        // The copies of the recorder, then the folder; the log stays if a
+        // recorder still holds it.
+        for (const char* name : {"\\prog\\RECSTUB.EXE", "\\docs\\RECSTUB.COM", "\\log.zzq",
+                                 "\\log.txt"})
+            DeleteFileA((folder + name).c_str());
+        RemoveDirectoryA((folder + "\\prog").c_str());
+        RemoveDirectoryA((folder + "\\docs").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    // A copy of the recorder under a name that the search beside this
+    // program does not find first.
+    std::string placeRecorder(const char* subfolder, const char* name)
+    {
+        std::string dir = folder + "\\" + subfolder;
+        CreateDirectoryA(dir.c_str(), 0);
+        EXPECT_TRUE(CopyFileA(recorder.c_str(), (dir + "\\" + name).c_str(), FALSE));
+        return dir;
+    }
+
+    // Launches commandLine as command button 0.
+    void launch(const std::string& commandLine)
+    {
+        CommandButton button;
+        memset(&button, 0, sizeof button);
+        ASSERT_LT(commandLine.size(), sizeof button.commandLine);
+        strcpy(button.commandLine, commandLine.c_str());
+        CommandButton* savedList = commandList;
+        int savedCommandCount = commandCount;
+        commandList = &button;
+        commandCount = 1;
+        UINT_PTR timer = SetTimer(0, 0, 100, dismissMessageBox);
+        launchCommand(0, 0);
+        KillTimer(0, timer);
+        commandList = savedList;
+        commandCount = savedCommandCount;
+    }
+
+    bool homeIsCurrent() const
+    {
+        char dir[MAX_PATH];
+        DWORD n = GetCurrentDirectoryA(sizeof dir, dir);
+        return n > 0 && n < sizeof dir && lstrcmpiA(dir, homeDir) == 0;
+    }
+
+    bool logged(const std::string& line) const
+    {
+        return waitUntil([&] { return hasLine(readLog(logPath), line); });
+    }
+
+    std::string pid(int i) const { return std::to_string(launchTable[i]); }
+};
+
+TEST_F(LaunchWin32, ProgramStartsInItsDirectoryAndDocumentThroughTheShell)
+{
+    if (GetFileAttributesA(recorder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no recorder.exe beside the tests";
+    std::string prog = placeRecorder("prog", "RECSTUB.EXE");
+    // The drive comes from $CURDRV, a comma from $COMMA; arguments keep case.
+    launch("$CURDRV" + prog.substr(1) + "\\RECSTUB.EXE Title A$COMMAB /exit");
+    ASSERT_EQ(1, launchCount);
+    EXPECT_TRUE(homeIsCurrent());
+    EXPECT_TRUE(logged("start\t" + pid(0) + "\trecstub.exe Title A,B /exit\t" + prog + "\t" +
+                       prog + "\\RECSTUB.EXE"));
+
+    // A .com file is neither "exe" nor "scr": the shell opens it, here by
+    // running it, in a new process that it names.
+    std::string docs = placeRecorder("docs", "RECSTUB.COM");
+    launch(docs + "\\RECSTUB.COM Doc /exit");
+    ASSERT_EQ(2, launchCount);
+    EXPECT_TRUE(homeIsCurrent());
+    // How the shell words the command line is its own affair.
+    EXPECT_TRUE(waitUntil([&] {
+        std::string log = readLog(logPath);
+        size_t line = log.find("\r\nstart\t" + pid(1) + "\t");
+        return line != std::string::npos &&
+               log.find(" doc /exit\t" + lower(docs) + "\t", line) != std::string::npos;
+    }));
+    EXPECT_EQ(0, boxCount);
+}
+
+TEST_F(LaunchWin32, FailuresShowOneMessageAndRecordNothing)
+{
+    HANDLE f = CreateFileA((folder + "\\log.zzq").c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS,
+                           0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    CloseHandle(f);
+    for (const char* name : {"\\NOPROG\\MISSING.EXE /S", "\\NODOCS\\README.TXT", "\\log.zzq"}) {
+        SCOPED_TRACE(name);
+        boxCount = 0;
+        launch(folder + name);
+        EXPECT_EQ(0, launchCount);
+        EXPECT_EQ(1, boxCount);  // ours, and none of the shell's
+        EXPECT_TRUE(homeIsCurrent());
+        if (GetACP() == 932) {  // the ANSI texts are Shift-JIS only there
+            wchar_t caption[16], text[64];
+            MultiByteToWideChar(932, 0, launchFailureCaption, -1, caption, 16);
+            MultiByteToWideChar(932, 0, launchFailureText(2), -1, text, 64);
+            EXPECT_TRUE(boxCaption == caption && boxText == text);
+        }
+    }
+}
+
+TEST_F(LaunchWin32, StartedProgramsAreAskedToCloseUnlessDisabled)
+{
+    if (GetFileAttributesA(recorder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no recorder.exe beside the tests";
+    std::string prog = placeRecorder("prog", "RECSTUB.EXE");
+    launch(prog + "\\RECSTUB.EXE StayOpen");
+    launch(prog + "\\RECSTUB.EXE HeldOpen /modal");
+    ASSERT_EQ(2, launchCount);
+    ASSERT_TRUE(waitUntil([] { return FindWindowA("RecorderWindow", "StayOpen") != 0; }));
+    ASSERT_TRUE(waitUntil([] {
+        HWND window = FindWindowA("RecorderWindow", "HeldOpen");
+        return window && !IsWindowEnabled(window);
+    }));
+
+    closeLaunchedPrograms();
+
+    EXPECT_TRUE(logged("closed\t" + pid(0)));
+    // The dialog box is an enabled window of the program and is asked (it
+    // refuses); the window that it disabled is not.
+    EXPECT_TRUE(logged("modal-refused-close\t" + pid(1)));
+    Sleep(500);
+    EXPECT_FALSE(hasLine(readLog(logPath), "closed\t" + pid(1)));
+}
+
+}  // namespace
