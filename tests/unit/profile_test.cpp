@@ -16,6 +16,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -209,6 +211,65 @@ TEST(ProfileRead, SameTableNativelyAndUnderWine)
             ASSERT_EQ(FILL, buffer[i]) << c.what << ": byte " << i << " beyond the size";
     }
 }
+
+std::string readValue(const std::string& path, const char* section, const char* key)
+{
+    char buffer[64];
+    int n = readProfileString(section, key, buffer, sizeof buffer, windowsStyle(path).c_str());
+    return std::to_string(n) + ":" + buffer;
+}
+
+// Readers may keep a parsed file between calls; a change must always show.
+TEST(ProfileRead, ChangedFileReadsAnew)
+{
+    std::string path = tempPath("change.ini");
+    // Same size each time; where file times are coarse, several of these
+    // rewrites also share one file time.
+    for (int i = 0; i < 50; i++) {
+        char text[] = "[a]\nk=0\n";
+        text[6] = (char)('0' + i % 10);
+        ASSERT_TRUE(writeFile(path, text, sizeof text - 1));
+        EXPECT_EQ(std::string("1:") + text[6], readValue(path, "a", "k")) << i;
+    }
+    remove(path.c_str());
+    EXPECT_EQ("0:", readValue(path, "a", "k"));
+}
+
+TEST(ProfileRead, LongKeyListFindsEveryKey)
+{
+    std::string text = "[a]\n";
+    for (int k = 1; k <= 3000; k++)
+        text += "Menu" + std::to_string(k) + "=E" + std::to_string(k) + "\n";
+    text += "[b]\nMenu7=other\n";
+    std::string path = tempPath("long.ini");
+    ASSERT_TRUE(writeFile(path, text.data(), text.size()));
+    for (int k = 1; k <= 3000; k += 333) {
+        std::string want = "E" + std::to_string(k);
+        std::string key = "menu" + std::to_string(k);
+        EXPECT_EQ(std::to_string(want.size()) + ":" + want, readValue(path, "a", key.c_str()));
+    }
+    EXPECT_EQ("5:other", readValue(path, "B", "Menu7"));
+    EXPECT_EQ("0:", readValue(path, "a", "Menu3001"));
+    remove(path.c_str());
+}
+
+#ifndef _WIN32
+// Copying tools keep a file's modification time; the change time still
+// tells that the bytes are new.
+TEST(ProfileRead, RewriteThatKeepsTheModificationTimeReadsAnew)
+{
+    std::string path = tempPath("kept.ini");
+    struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_TRUE(writeFile(path, BYTES("[a]\nk=1\n")));
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), old, 0));
+    EXPECT_EQ("1:1", readValue(path, "a", "k"));
+    EXPECT_EQ("1:1", readValue(path, "a", "k"));
+    ASSERT_TRUE(writeFile(path, BYTES("[a]\nk=2\n")));
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), old, 0));
+    EXPECT_EQ("1:2", readValue(path, "a", "k"));
+    remove(path.c_str());
+}
+#endif
 
 // --- The user profile (win.ini) ------------------------------------------
 
