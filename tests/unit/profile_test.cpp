@@ -126,12 +126,10 @@ const ReadCase readCases[] = {
     {"empty quotes", BYTES("[a]\nk=\"\"\n"), "a", "k", 40, "", 0, 0, 0},
     {"one quotation mark stays", BYTES("[a]\nk=\"\n"), "a", "k", 40, "\"", 1, 0, 0},
     {"unmatched quotes stay", BYTES("[a]\nk=\"abc\n"), "a", "k", 40, "\"abc", 4, 0, 0},
-    {"closing quote alone stays", BYTES("[a]\nk=abc\"\n"), "a", "k", 40, "abc\"", 4, 0, 0},
     {"mixed quotes stay", BYTES("[a]\nk=\"abc'\n"), "a", "k", 40, "\"abc'", 5, 0, 0},
     {"quoted value cut", BYTES("[a]\nk=\"abc\"\n"), "a", "k", 3, "ab", 2, 0, 0},
     // Wine loses the last character when the unquoted value fits exactly.
     {"quoted value that fits exactly", BYTES("[a]\nk=\"abc\"\n"), "a", "k", 4, "abc", 3, "ab", 2},
-    {"quoted value with room", BYTES("[a]\nk=\"abc\"\n"), "a", "k", 5, "abc", 3, 0, 0},
     // "あい"
     {"quoted Japanese", BYTES("[a]\nk=\"\x82\xa0\x82\xa2\"\n"), "a", "k", 5, "\x82\xa0\x82\xa2", 4, 0, 0},
     {"a NUL ends a value", BYTES("[a]\nk=v\0w\nj=x\n"), "a", "k", 40, "v", 1, 0, 0},
@@ -147,7 +145,6 @@ const ReadCase readCases[] = {
     {"missing file", 0, 0, "a", "k", 40, "", 0, 0, 0},
     {"empty file", "", 0, "a", "k", 40, "", 0, 0, 0},
     {"cut to size - 1", BYTES("[a]\nk=abcdef\n"), "a", "k", 4, "abc", 3, 0, 0},
-    {"size 2", BYTES("[a]\nk=abcdef\n"), "a", "k", 2, "a", 1, 0, 0},
     {"size 1", BYTES("[a]\nk=abcdef\n"), "a", "k", 1, "", 0, 0, 0},
     {"size 0 leaves the buffer alone", BYTES("[a]\nk=abcdef\n"), "a", "k", 0, 0, 0, 0, 0},
     // あいうえ: Wine leaves the byte before the terminator as it was when a
@@ -156,8 +153,6 @@ const ReadCase readCases[] = {
      "a", "k", 4, "\x82\xa0", 2, "\x82\xa0*", 3},
     {"cut between characters", BYTES("[a]\nk=\x82\xa0\x82\xa2\x82\xa4\x82\xa6\n"),
      "a", "k", 5, "\x82\xa0\x82\xa2", 4, 0, 0},
-    {"cut to one character", BYTES("[a]\nk=\x82\xa0\x82\xa2\x82\xa4\x82\xa6\n"),
-     "a", "k", 3, "\x82\xa0", 2, 0, 0},
     {"two-byte value that fits exactly", BYTES("[a]\nk=\x82\xa0\x82\xa2\x82\xa4\x82\xa6\n"),
      "a", "k", 9, "\x82\xa0\x82\xa2\x82\xa4\x82\xa6", 8, 0, 0},
     {"cut inside the last character", BYTES("[a]\nk=\x82\xa0\x82\xa2\x82\xa4\x82\xa6\n"),
@@ -168,8 +163,6 @@ const ReadCase readCases[] = {
     {"bytes outside Shift-JIS pass", BYTES("[a]\nk=\x80\xa0\xfd\n"), "a", "k", 40, "\x80\xa0\xfd", 3, 0, 0},
     {"a lead byte takes the line break with it", BYTES("[a]\nk=x\x81\nj=y\n"), "a", "j", 40, "", 0, 0, 0},
     {"a lead byte before a NUL takes nothing", BYTES("[a]\nk=\x81\0\nj=1\n"), "a", "j", 40, "1", 1, 0, 0},
-    {"39 bytes fit 40", BYTES("[a]\nk=123456789012345678901234567890123456789\n"), "a", "k", 40,
-     "123456789012345678901234567890123456789", 39, 0, 0},
     {"40 bytes are cut to 39", BYTES("[a]\nk=1234567890123456789012345678901234567890\n"), "a", "k", 40,
      "123456789012345678901234567890123456789", 39, 0, 0},
 };

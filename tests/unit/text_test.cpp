@@ -75,8 +75,7 @@ TEST(GetField, Table)
         {"  ABC ,, x y ,9", 4, ""},
         {"  ABC ,, x y ,9", 5, ""},
         {"", 0, ""},
-        {"", 3, ""},
-        {"   ", 0, ""},
+        {" \t ", 0, ""},
         {" \t ", 1, ""},
         {"12\r\n34", 0, "12"},
         {"12\r\n34", 1, ""},
@@ -84,12 +83,10 @@ TEST(GetField, Table)
         {"\t x \t,\ty\t", 0, "x"},
         {"\t x \t,\ty\t", 1, "y"},
         {",", 0, ""},
-        {",", 1, ""},
         {"a,", 1, ""},
         {",,,z", 3, "z"},
         {"Install,SETUP.EXE /Q", 1, "SETUP.EXE /Q"},
         {"Install", 1, ""},
-        {"40", 1, ""},
         {"x", -1, "x"},
         // 表示,ソフト: a second byte of 0x5C and Japanese on both sides.
         {"\x95\x5c\x8e\xa6,\x83\x5c\x83\x74\x83\x67", 0, "\x95\x5c\x8e\xa6"},
@@ -403,7 +400,7 @@ TEST(PathWalks, LoneLeadByteNeverPassesTheTerminator)
 TEST(CopyText, CutsAtCharacterBoundaries)
 {
     // あいaう and a text of one-byte characters only.
-    const char* texts[] = {"\x82\xa0\x82\xa2" "a\x82\xa4", "ABCDEF", ""};
+    const char* texts[] = {("\x82\xa0\x82\xa2" "a\x82\xa4"), "ABCDEF", ""};
     for (const char* text : texts)
         expectCutAtBoundaries(text, [&](char* b, size_t n) { copyText(b, n, text); });
 }
