@@ -5,15 +5,34 @@
 #include <direct.h>
 #include <ctype.h>
 
+// A value cut inside a two-byte character can leave a stale byte before the
+// terminator; a cleared buffer makes that byte a second terminator, and the
+// count is taken from what the buffer really holds.
+static int measuredValue(char* buffer, int size, DWORD got)
+{
+    if (size <= 0)
+        return 0;
+    if (got >= (DWORD)size)
+        got = (DWORD)size - 1;
+    buffer[got] = 0;
+    return lstrlenA(buffer);
+}
+
 int readProfileString(const char* section, const char* key, char* buffer,
                       int size, const char* file)
 {
-    return (int)GetPrivateProfileStringA(section, key, "", buffer, (DWORD)size, file);
+    if (size > 0)
+        ZeroMemory(buffer, (SIZE_T)size);
+    DWORD got = GetPrivateProfileStringA(section, key, "", buffer, (DWORD)size, file);
+    return measuredValue(buffer, size, got);
 }
 
 int readUserProfile(const char* section, const char* key, char* buffer, int size)
 {
-    return (int)GetProfileStringA(section, key, "", buffer, (DWORD)size);
+    if (size > 0)
+        ZeroMemory(buffer, (SIZE_T)size);
+    DWORD got = GetProfileStringA(section, key, "", buffer, (DWORD)size);
+    return measuredValue(buffer, size, got);
 }
 
 void writeUserProfile(const char* section, const char* key, const char* value)
