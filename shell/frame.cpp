@@ -176,6 +176,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                  NULL, NULL, instance, NULL);
+    // Windows takes the first ShowWindow of a process from the starter's show
+    // mode; the second puts the frame in its normal, centred state whatever
+    // that mode was.
+    ShowWindow(frame, SW_SHOWNORMAL);
     ShowWindow(frame, SW_SHOWNORMAL);
     UpdateWindow(frame);
 
