@@ -118,7 +118,7 @@ for s in suites:
     total += int(s.get("tests", 0))
     failed += int(s.get("failures", 0)) + int(s.get("errors", 0))
     skipped += int(s.get("skipped", 0))
-print(total - failed - skipped, failed, skipped)
+print(max(0, total - failed - skipped), failed, skipped)
 EOF
   ); then
     echo "e2e: no results (pytest exit status $status)"
@@ -132,23 +132,35 @@ EOF
   record e2e "$passed" "$failed" "$skipped"
 }
 
-layers=("$@")
-[ ${#layers[@]} -gt 0 ] || layers=("${LAYERS[@]}")
+main() {
+  local layers=("$@") layer summary
+  [ ${#layers[@]} -gt 0 ] || layers=("${LAYERS[@]}")
 
-if [ -z "${MENU_SKIP_BUILD:-}" ]; then
-  bash "$ROOT/scripts/deps.sh"
-  if ! bash "$ROOT/scripts/build.sh"; then
-    echo "build: failed; running the layers whose programs exist"
-    record build 0 1 0
+  if [ -z "${MENU_SKIP_BUILD:-}" ]; then
+    bash "$ROOT/scripts/deps.sh"
+    if ! bash "$ROOT/scripts/build.sh"; then
+      echo "build: failed; running the layers whose programs exist"
+      record build 0 1 0
+    fi
   fi
+
+  for layer in "${layers[@]}"; do
+    echo "== $layer"
+    if declare -F "layer_$layer" >/dev/null; then
+      "layer_$layer"
+    else
+      echo "$layer: no such layer (${LAYERS[*]})"
+      record "$layer" 0 1 0
+    fi
+  done
+
+  summary="$TOTAL_PASSED passed, $TOTAL_FAILED failed"
+  [ "$TOTAL_SKIPPED" -eq 0 ] || summary="$summary, $TOTAL_SKIPPED skipped"
+  echo "$summary"
+  [ "$TOTAL_FAILED" -eq 0 ]
+}
+
+# Sourced (by the harness's own tests), it only defines the functions.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  main "$@"
 fi
-
-for layer in "${layers[@]}"; do
-  echo "== $layer"
-  "layer_$layer"
-done
-
-summary="$TOTAL_PASSED passed, $TOTAL_FAILED failed"
-[ "$TOTAL_SKIPPED" -eq 0 ] || summary="$summary, $TOTAL_SKIPPED skipped"
-echo "$summary"
-[ "$TOTAL_FAILED" -eq 0 ]
