@@ -26,6 +26,11 @@ if [ -f "$ROOT/sample/MENU.DAT" ]; then
   cp -r "$ROOT/sample/." "$DISC/"
 fi
 cp "$EXE" "$DISC/MENU.EXE"
+# The sample's installer commands start a stand-in that shows how it was run.
+if [ -f "$BUILD/win64/tools/demosetup/SETUP.EXE" ]; then
+  mkdir -p "$DISC/SETUP"
+  cp "$BUILD/win64/tools/demosetup/SETUP.EXE" "$DISC/SETUP/SETUP.EXE"
+fi
 
 # One prefix for every show, kept between runs: only the first start is slow.
 wine_env "${MENU_SHOW_PREFIX:-$HOME/.cache/picturemenu/wine}"
