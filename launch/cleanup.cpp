@@ -98,6 +98,18 @@ bool isRootDirectory(const char* path)
     return depth == 0;
 }
 
+// A name as a search gives it: one component. Windows never gives a
+// drive, a root or a separator inside a name, but other file systems can
+// (..\x is a file name on POSIX); joined, such a name would point outside
+// the directory, so it is never taken.
+static bool isPlainName(const char* name)
+{
+    for (const char* p = name; *p; p += (isLeadByte((unsigned char)*p) && p[1]) ? 2 : 1)
+        if (isSeparator(*p) || *p == ':')
+            return false;
+    return name[0] != 0;
+}
+
 // directory joined with name into the work path; false when the result
 // does not fit.
 static bool joinWorkPath(char* work, const char* directory, const char* name)
@@ -132,7 +144,7 @@ static DirOutcome emptyAndRemove(const char* directory)
                 continue;
             // A file whose path does not fit stays, and so does the
             // directory.
-            if (joinWorkPath(work, directory, entry.name))
+            if (isPlainName(entry.name) && joinWorkPath(work, directory, entry.name))
                 removeFile(work);
         } while (dirFindNext(search, &entry));
         dirFindClose(search);
