@@ -87,6 +87,8 @@ def test_second_start_raises_the_first_and_ends(menus, first_minimised):
     front = wine.foreground()
     assert (front["class"], front["title"], front["hwnd"]) == \
         (FRAME_CLASS, FRAME_TITLE, first.info["hwnd"])
+    # Brought forward only: neither shown nor restored.
+    assert first.refresh()["iconic"] == ("1" if first_minimised else "0")
 
 
 @pytest.mark.parametrize("cls, title", [
