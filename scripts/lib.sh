@@ -15,12 +15,14 @@ XVFB_DISPLAY=
 # start_xvfb DEPTH: a private Xvfb (1024x768) on the first free display of
 # :90-:99; sets XVFB_DISPLAY and XVFB_PID.
 start_xvfb() {
-  local depth=${1:-24} n i
+  local depth=${1:-24} n _
   for n in 90 91 92 93 94 95 96 97 98 99; do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
+      continue
+    fi
     Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
-    for i in $(seq 100); do
+    for _ in $(seq 100); do
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
         XVFB_DISPLAY=":$n"
         return 0
