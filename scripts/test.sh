@@ -3,12 +3,15 @@
 #   native   unit tests of the portable core, natively
 #   wine     the same unit tests built for Windows, under Wine
 #   e2e      the real MENU.EXE under Wine on Xvfb (tests/e2e, pytest)
+#   sanitize the native unit tests again under AddressSanitizer and
+#            UndefinedBehaviorSanitizer (build/sanitize, clang)
+#   fuzz     a short run of each libFuzzer target (scripts/fuzz.sh --smoke)
 # Each layer prints its counts; the last line is the total over all layers.
 # Usage: test.sh [layer ...]   (MENU_SKIP_BUILD=1 skips deps and build)
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-LAYERS=(native wine e2e)
+LAYERS=(native wine e2e sanitize fuzz)
 
 TOTAL_PASSED=0
 TOTAL_FAILED=0
@@ -130,6 +133,41 @@ EOF
     failed=1
   fi
   record e2e "$passed" "$failed" "$skipped"
+}
+
+layer_sanitize() {
+  local dir=$BUILD/sanitize exe=$BUILD/sanitize/tests/unit_tests
+  if [ -z "${MENU_SKIP_BUILD:-}" ]; then
+    echo "== build sanitize"
+    if ! cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DMENU_SANITIZE=ON \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >"$dir.configure.log" 2>&1 ||
+       ! cmake --build "$dir" --target unit_tests -- -j"${MENU_JOBS:-2}" >"$dir.build.log" 2>&1; then
+      grep -hE 'error:|undefined reference' "$dir.configure.log" "$dir.build.log" 2>/dev/null |
+        sort -u | head -n 20 || true
+      echo "sanitize: building failed (logs: $dir.configure.log, $dir.build.log)"
+      record sanitize 0 1 0
+      return
+    fi
+  fi
+  if [ ! -x "$exe" ]; then
+    echo "sanitize: $exe is not built"
+    record sanitize 0 1 0
+    return
+  fi
+  # Any report ends the run with an error; leaks are reports too.
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_gtest sanitize "$BUILD/sanitize-unit.log" 600 "$exe"
+}
+
+layer_fuzz() {
+  local log=$BUILD/fuzz-smoke.log passed failed
+  mkdir -p "$BUILD"
+  bash "$ROOT/scripts/fuzz.sh" --smoke >"$log" 2>&1 || true
+  grep -v '^== build' "$log" || true
+  passed=$(grep -c '^fuzz_[a-z]*: ok' "$log" || true)
+  failed=$(grep -cE '^fuzz_[a-z]*: (FAILED|not built)|^fuzz: (configuring|building) failed' "$log" || true)
+  record fuzz "$passed" "$failed" 0
 }
 
 main() {
