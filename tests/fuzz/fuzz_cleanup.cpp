@@ -191,7 +191,8 @@ void addPath(std::string line)
         (line[0] == '!' ? readOnly : unreadable) = true;
         line.erase(0, 1);
     }
-    if (line.empty())
+    // No file system has a name with a NUL in it.
+    if (line.empty() || line.find('\0') != std::string::npos)
         return;
     // A separator at the end, not the second byte of a character.
     bool directory = components(line, 0).back().empty();
