@@ -1,0 +1,756 @@
+// menucheck's findings on small disc folders, one folder per finding, and
+// its predictions on the sample disc. Natively the menu's own profile
+// reader answers; under Wine GetPrivateProfileStringA does.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "graphics/dib.h"
+#include "graphics/layout.h"
+#include "menu/home.h"
+#include "tools/menucheck/check.h"
+#include "tools/menucheck/discfs.h"
+#include "tools/menucheck/encoding.h"
+#include "tools/menucheck/messages.h"
+#include "tools/menucheck/picture.h"
+
+namespace {
+
+std::string tempFolder()
+{
+#ifdef _WIN32
+    char base[MAX_PATH], dir[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    for (unsigned n = GetTickCount();; n++) {
+        snprintf(dir, sizeof dir, "%scheck%u", base, n);
+        if (CreateDirectoryA(dir, NULL))
+            return dir;
+    }
+#else
+    char dir[] = "/tmp/checkXXXXXX";
+    return mkdtemp(dir);
+#endif
+}
+
+// A path of the disc folder from a Windows-style relative name.
+std::string hostPath(const std::string& dir, const std::string& name)
+{
+    std::string p = dir + "/" + name;
+    for (char& c : p)
+#ifdef _WIN32
+        if (c == '/')
+            c = '\\';
+#else
+        if (c == '\\')
+            c = '/';
+#endif
+    return p;
+}
+
+void makeFolders(const std::string& path)
+{
+    for (size_t at = 1; at < path.size(); at++) {
+        if (path[at] != '/' && path[at] != '\\')
+            continue;
+        std::string part = path.substr(0, at);
+#ifdef _WIN32
+        CreateDirectoryA(part.c_str(), NULL);
+#else
+        mkdir(part.c_str(), 0755);
+#endif
+    }
+}
+
+void writeFile(const std::string& dir, const std::string& name, const std::string& bytes)
+{
+    std::string p = hostPath(dir, name);
+    makeFolders(p);
+    FILE* f = fopen(p.c_str(), "wb");
+    ASSERT_TRUE(f != nullptr) << p;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+void put16(std::string& s, unsigned v) { s += char(v & 255); s += char((v >> 8) & 255); }
+void put32(std::string& s, unsigned v) { put16(s, v & 0xFFFF); put16(s, v >> 16); }
+
+// A BMP file with a 40-byte header: 24 bits of one colour, or an 8-bit
+// picture with a grey colour table.
+std::string bmpFile(int w, int h, int bits = 24, unsigned rgb = 0x404040)
+{
+    unsigned stride = (unsigned)(w * bits + 31) / 32 * 4;
+    unsigned table = bits == 8 ? 1024 : 0;
+    unsigned size = stride * (unsigned)h;
+    std::string s = "BM";
+    put32(s, 14 + 40 + table + size);
+    put32(s, 0);
+    put32(s, 14 + 40 + table);
+    put32(s, 40); put32(s, (unsigned)w); put32(s, (unsigned)h);
+    put16(s, 1); put16(s, (unsigned)bits); put32(s, 0); put32(s, size);
+    put32(s, 2835); put32(s, 2835); put32(s, 0); put32(s, 0);
+    for (unsigned i = 0; i < table / 4; i++) {
+        s += char(i); s += char(i); s += char(i); s += char(0);
+    }
+    for (int y = 0; y < h; y++) {
+        std::string row;
+        for (int x = 0; x < w; x++)
+            if (bits == 24) {
+                row += char(rgb & 255); row += char((rgb >> 8) & 255); row += char(rgb >> 16);
+            } else {
+                row += char(x & 255);
+            }
+        row.resize(stride, '\0');
+        s += row;
+    }
+    return s;
+}
+
+// Contents by name, so that a table row needs only names: pictures by
+// their stem, anything else a stand-in program.
+std::string contentFor(const std::string& name)
+{
+    if (name.find(".BMP") == std::string::npos)
+        return "MZ";
+    if (name.find("NOTBM") != std::string::npos)
+        return "hello";
+    if (name.find("WIDE") != std::string::npos)
+        return bmpFile(700, 32);
+    if (name.find("TRUNC") != std::string::npos)
+        return bmpFile(24, 24).substr(0, 100);
+    return bmpFile(24, 24);
+}
+
+struct Disc {
+    std::string dir;
+    CheckReport report;
+    int ran = 0;
+
+    Disc() : dir(tempFolder()) { memset(&report, 0, sizeof report); }
+    ~Disc() { freeReport(&report); }
+
+    void file(const std::string& name, const std::string& bytes) { writeFile(dir, name, bytes); }
+    void files(const char* names)  // "A.BMP|SUB\\SETUP.EXE"
+    {
+        std::string all = names ? names : "";
+        size_t at = 0;
+        while (at < all.size()) {
+            size_t bar = all.find('|', at);
+            if (bar == std::string::npos)
+                bar = all.size();
+            std::string name = all.substr(at, bar - at);
+            file(name, contentFor(name));
+            at = bar + 1;
+        }
+    }
+    // The folder as it goes on a disc: MENU.EXE and autorun.inf beside it.
+    void standard() { files("MENU.EXE|AUTORUN.INF"); }
+    const CheckReport& check(char drive = 'Q', const unsigned char* palette = 0, int count = 0)
+    {
+        freeReport(&report);
+        CheckOptions options = {dir.c_str(), drive, palette, count};
+        ran = runCheck(&options, &report);
+        EXPECT_EQ(1, ran) << dir;
+        return report;
+    }
+    const Finding* find(FindingCode code) const
+    {
+        for (int i = 0; i < report.findingCount; i++)
+            if (report.findings[i].code == code)
+                return &report.findings[i];
+        return nullptr;
+    }
+    std::string listing() const
+    {
+        std::string all;
+        for (int i = 0; i < report.findingCount; i++) {
+            char text[2048];
+            findingText(&report.findings[i], LANGUAGE_EN, text, sizeof text);
+            all += std::string("\n  ") + severityName(report.findings[i].severity) + " " +
+                   report.findings[i].where + ": " + text;
+        }
+        return all;
+    }
+};
+
+const char* const entryHead = "[MENU]\r\nPage1=P\r\n[P]\r\nTitle=Page\r\nMenu1=E\r\n[E]\r\nTitle=Entry\r\n";
+
+struct FindingCase {
+    const char* name;
+    const char* menu;   // MENU.DAT; null: none; a leading '+' puts entryHead first
+    const char* files;  // '|'-separated names (contentFor)
+    FindingCode code;
+    Severity severity;
+    const char* where;  // the finding's place
+    const char* arg0;   // its first argument, or null
+    int problems;       // errors and warnings in all
+};
+
+const FindingCase findingCases[] = {
+    {"no MENU.DAT", nullptr, "", F_MENU_MISSING, SEVERITY_ERROR, "MENU.DAT", nullptr, 1},
+    {"Page1 missing", "[MENU]\r\nPage2=P\r\n[P]\r\nTitle=x\r\n", "", F_NO_PAGES,
+     SEVERITY_ERROR, "[MENU] Page1", nullptr, 2},
+    {"Menu4 after a gap",
+     "[MENU]\r\nPage1=P\r\n[P]\r\nMenu1=A\r\nMenu2=B\r\nMenu4=D\r\n[A]\r\n[B]\r\n[D]\r\n", "",
+     F_LIST_GAP, SEVERITY_WARNING, "[P] Menu4", "Menu4", 1},
+    {"Page6",
+     "[MENU]\r\nPage1=A\r\nPage2=A\r\nPage3=A\r\nPage4=A\r\nPage5=A\r\nPage6=A\r\n[A]\r\n", "",
+     F_PAGE_BEYOND_FIVE, SEVERITY_WARNING, "[MENU] Page6", "Page6", 1},
+    {"BtnPos2 with one command", "+Command1=Go,README.TXT\r\nBtnPos2=0,0\r\n", "README.TXT",
+     F_KEY_ABOVE_COUNT, SEVERITY_WARNING, "[E] BtnPos2", "BtnPos2", 1},
+    {"Menu01", "[MENU]\r\nPage1=P\r\n[P]\r\nMenu01=E\r\n[E]\r\n", "", F_KEY_NUMBER_FORM,
+     SEVERITY_WARNING, "[P] Menu01", "Menu01", 1},
+    {"a misspelt key", "+Titel=x\r\n", "", F_UNKNOWN_KEY, SEVERITY_WARNING, "[E] Titel", "Titel",
+     1},
+    {"keys before [MENU]", "Page1=P\r\n[MENU]\r\n", "", F_KEYS_BEFORE_SECTION, SEVERITY_WARNING,
+     "", "Page1", 2},
+    {"a page without its section", "[MENU]\r\nPage1=NOPE\r\n", "", F_MISSING_SECTION,
+     SEVERITY_WARNING, "[MENU] Page1", "NOPE", 1},
+    {"a section twice", "+[P]\r\nTitle=Again\r\n", "", F_DUPLICATE_SECTION, SEVERITY_WARNING,
+     "[P]", "3", 1},
+    {"a key twice", "+Title=Again\r\n", "", F_DUPLICATE_KEY, SEVERITY_WARNING, "[E] Title",
+     "Title", 1},
+    {"a value over 29 bytes",
+     "+Command1=Go,README.TXT\r\nBtnTextCol1=1,2,3,xxxxxxxxxxxxxxxxxxxxxxxxxxxx\r\n",
+     "README.TXT", F_VALUE_CUT, SEVERITY_WARNING, "[E] BtnTextCol1", "34", 1},
+    {"a caption over 39 bytes",
+     "+Command1=0123456789012345678901234567890123456789AB,README.TXT\r\n"
+     "BtnBmp1=WIDE.BMP\r\nBtnPos1=0,0\r\n",
+     "README.TXT|WIDE.BMP", F_FIELD_CUT, SEVERITY_WARNING, "[E] Command1", "1", 1},
+    {"a command without a comma", "+Command1=Install\r\n", "", F_NO_COMMA, SEVERITY_WARNING,
+     "[E] Command1", nullptr, 1},
+    {"a command line left empty", "+Command1=Install,\r\n", "", F_EMPTY_COMMAND, SEVERITY_NOTE,
+     "[E] Command1", nullptr, 0},
+    {"$Comma", "+Command1=Go,README.TXT A$CommaB\r\n", "README.TXT", F_MACRO_CASE,
+     SEVERITY_WARNING, "[E] Command1", "$Comma", 1},
+    {"$CURDRV\\", "+Command1=Go,$CURDRV\\README.TXT\r\n", "README.TXT", F_MACRO_BACKSLASH,
+     SEVERITY_WARNING, "[E] Command1", "$CURDRV", 2},
+    {"a drive letter written out", "+Command1=Go,Q:\\README.TXT\r\n", "README.TXT",
+     F_FIXED_DRIVE, SEVERITY_WARNING, "[E] Command1", "Q", 1},
+    {"quotation marks", "+Command1=Go,\"README.TXT\"\r\n", "README.TXT", F_QUOTED_PROGRAM,
+     SEVERITY_WARNING, "[E] Command1", nullptr, 2},
+    {"a blank in the program path", "+Command1=Go,MY PROG\\RUN.EXE\r\n", "MY PROG\\RUN.EXE",
+     F_PROGRAM_BLANK, SEVERITY_WARNING, "[E] Command1", "MY PROG\\RUN.EXE", 3},
+    {"a file name over 12 bytes", "+Command1=Go,INSTALLER.EXE\r\n", "INSTALLER.EXE",
+     F_LONG_FILE_NAME, SEVERITY_WARNING, "[E] Command1", "INSTALLER.EXE", 3},
+    {"several full stops", "+Command1=Go,A.B.EXE\r\n", "A.B.EXE", F_SEVERAL_DOTS,
+     SEVERITY_WARNING, "[E] Command1", "A.B.EXE", 2},
+    {"a program path ending in a separator", "+Command1=Go,SUB\\ RUN.EXE\r\n", "RUN.EXE",
+     F_EMPTY_FILE_NAME, SEVERITY_WARNING, "[E] Command1", nullptr, 2},
+    {"a directory not on the disc", "+Command1=Go,NODIR\\README.TXT\r\n", "README.TXT",
+     F_DIRECTORY_MISSING, SEVERITY_WARNING, "[E] Command1", "Q:\\NODIR", 1},
+    {"a document not on the disc", "+Command1=Go,DOCS\\NONE.TXT\r\n", "DOCS\\README.TXT",
+     F_TARGET_MISSING, SEVERITY_ERROR, "[E] Command1", "Q:\\DOCS\\NONE.TXT", 1},
+    {"a program neither on the disc nor Windows' own", "+Command1=Go,FOO.EXE\r\n", "",
+     F_UNKNOWN_PROGRAM, SEVERITY_WARNING, "[E] Command1", "foo.exe", 1},
+    {"Windows' own program", "+Command1=Go,NOTEPAD.EXE\r\n", "", F_SYSTEM_PROGRAM,
+     SEVERITY_NOTE, "[E] Command1", "notepad.exe", 0},
+    {"a program on another drive", "+Command1=Go,C:\\TOOLS\\RUN.EXE\r\n", "", F_TARGET_OFF_DISC,
+     SEVERITY_WARNING, "[E] Command1", "C:\\TOOLS\\RUN.EXE", 2},
+    {"the same name beside MENU.EXE", "+Command1=Go,SUB\\SETUP.EXE\r\n", "SETUP.EXE|SUB\\SETUP.EXE",
+     F_SHADOWED, SEVERITY_WARNING, "[E] Command1", "Q:\\setup.exe", 1},
+    {"an argument not on the disc", "+Command1=Go,NOTEPAD.EXE $CURDRV:\\NONE.TXT\r\n", "",
+     F_ARGUMENT_MISSING, SEVERITY_WARNING, "[E] Command1", "Q:\\NONE.TXT", 1},
+    {"a button picture that is no BMP",
+     "+Command1=Go,README.TXT\r\nBtnBmp1=NOTBM.BMP\r\n", "README.TXT|NOTBM.BMP",
+     F_BUTTON_PICTURE, SEVERITY_ERROR, "[E] BtnBmp1", "Q:\\NOTBM.BMP", 1},
+    {"a cut decoration picture", "+Bmp1=TRUNC.BMP\r\n", "TRUNC.BMP", F_PICTURE_UNREADABLE,
+     SEVERITY_ERROR, "[E] Bmp1", "Q:\\TRUNC.BMP", 1},
+    {"a picture on another drive", "+Bmp1=C:\\ART\\A.BMP\r\n", "", F_PICTURE_OFF_DISC,
+     SEVERITY_WARNING, "[E] Bmp1", "C:\\ART\\A.BMP", 1},
+    {"a picture named in another case", "+Bmp1=a.bmp\r\n", "A.BMP", F_NAME_CASE, SEVERITY_NOTE,
+     "[E] Bmp1", "Q:\\a.bmp", 0},
+    {"a picture left of the ContentArea", "+Bmp1=A.BMP,-20,0\r\n", "A.BMP", F_OUTSIDE_CONTENT,
+     SEVERITY_WARNING, "[E] Bmp1", "(-9,105)-(15,129)", 1},
+    {"a button over entry slot 1", "+Command1=Go,README.TXT\r\nBtnPos1=400,0\r\n", "README.TXT",
+     F_OVER_CONTROL, SEVERITY_WARNING, "[E] Command1", "slot1", 2},
+    {"overlapping buttons",
+     "+Command1=A,README.TXT\r\nCommand2=B,README.TXT\r\nBtnPos1=0,0\r\nBtnPos2=10,10\r\n",
+     "README.TXT", F_BUTTONS_OVERLAP, SEVERITY_WARNING, "[E] Command1", "1", 1},
+    // あ x 16: 256 px on a 124-px button.
+    {"a caption wider than its button",
+     "+Command1=\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0"
+     "\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0,README.TXT\r\n",
+     "README.TXT", F_CAPTION_WIDE, SEVERITY_WARNING, "[E] Command1", nullptr, 1},
+    // インストール先です: 9 two-byte characters, 144 px on a 126-px tab.
+    {"a tab caption wider than its tab",
+     "[MENU]\r\nPage1=P\r\n[P]\r\nTitle=\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b"
+     "\x90\xe6\x82\xc5\x82\xb7\r\n",
+     "", F_TITLE_WIDE, SEVERITY_WARNING, "[P] Title", nullptr, 1},
+    {"a UTF-8 byte-order mark", "\xEF\xBB\xBF[MENU]\r\nPage1=P\r\n[P]\r\n", "", F_BOM_UTF8,
+     SEVERITY_ERROR, "MENU.DAT", nullptr, 1},
+    {"UTF-16", "\xFF\xFE[\0M\0", "", F_BOM_UTF16, SEVERITY_ERROR, "MENU.DAT", nullptr, 2},
+    // インストール in UTF-8.
+    {"texts in UTF-8",
+     "[MENU]\r\nPage1=P\r\n[P]\r\nTitle=\xE3\x82\xA4\xE3\x83\xB3\xE3\x82\xB9\xE3\x83\x88\r\n",
+     "", F_UTF8_TEXT, SEVERITY_ERROR, "MENU.DAT", nullptr, 1},
+    {"a byte that is no Shift-JIS", "[MENU]\r\nPage1=P\r\n[P]\r\nTitle=A\x80Z\r\n", "",
+     F_BAD_SJIS, SEVERITY_WARNING, "MENU.DAT", "80", 1},
+    {"a long name for ISO 9660", "+Command1=Go,README.TXT\r\n", "README.TXT|LONGNAME1.TXT",
+     F_ISO_LEVEL1, SEVERITY_WARNING, "LONGNAME1.TXT", "file", 1},
+    {"a name over Joliet's 64",
+     "+Command1=Go,README.TXT\r\n", "README.TXT|"
+     "A234567890123456789012345678901234567890123456789012345678901234567.TXT",
+     F_JOLIET_LONG, SEVERITY_ERROR, nullptr, "71", 2},
+    {"eight directories deep", "+Command1=Go,README.TXT\r\n", "README.TXT|A\\B\\C\\D\\E\\F\\G\\H\\X.TXT",
+     F_ISO_DEPTH, SEVERITY_WARNING, "A\\B\\C\\D\\E\\F\\G\\H", nullptr, 1},
+};
+
+TEST(MenuCheck, EachFindingOnItsOwnDisc)
+{
+    for (const FindingCase& c : findingCases) {
+        SCOPED_TRACE(c.name);
+        Disc disc;
+        disc.standard();
+        disc.files(c.files);
+        if (c.menu) {
+            std::string menu = c.menu[0] == '+' ? std::string(entryHead) + (c.menu + 1) : c.menu;
+            if (c.code == F_BOM_UTF16)
+                menu.assign(c.menu, 6);
+            disc.file("MENU.DAT", menu);
+        }
+        disc.check();
+        const Finding* f = disc.find(c.code);
+        ASSERT_TRUE(f != nullptr) << "missing " << findingName(c.code) << disc.listing();
+        EXPECT_EQ(c.severity, f->severity) << disc.listing();
+        if (c.where) {
+            EXPECT_STREQ(c.where, f->where);
+        }
+        if (c.arg0) {
+            EXPECT_STREQ(c.arg0, f->args[0]);
+        }
+        EXPECT_EQ(c.problems, disc.report.errors + disc.report.warnings) << disc.listing();
+    }
+}
+
+// A menu that does everything right draws no finding but the notes.
+TEST(MenuCheck, CleanDiscHasNoProblems)
+{
+    Disc disc;
+    disc.standard();
+    disc.files("README.TXT|SETUP\\SETUP.EXE|PIC\\A.BMP|BTN\\WIDE.BMP");
+    disc.file("MENU.DAT", std::string(entryHead) +
+                              "Command1=Install,$CURDRV:\\SETUP\\SETUP.EXE /Q\r\n"
+                              "Command2=Read,README.TXT\r\nBtnBmp1=BTN\\WIDE.BMP\r\n"
+                              "BtnPos1=0,100\r\nBtnTextCol1=255,255,0\r\nBmp1=PIC\\A.BMP,5,5\r\n");
+    const CheckReport& r = disc.check();
+    EXPECT_EQ(0, reportStatus(&r)) << disc.listing();
+    ASSERT_EQ(2, r.commandCount);
+    const CommandInfo& setup = r.commands[0];
+    EXPECT_EQ(11, setup.button.x);
+    EXPECT_EQ(205, setup.button.y);
+    EXPECT_EQ(350, setup.button.width);  // half the 700-pixel picture
+    EXPECT_EQ(0x00FFFFu, setup.button.textColour);
+    EXPECT_EQ(LAUNCH_PROGRAM, setup.launch.plan.mode);
+    EXPECT_STREQ("setup.exe /Q", setup.launch.plan.commandText);
+    EXPECT_STREQ("Q:\\SETUP", setup.launch.startDirectory);
+    EXPECT_STREQ("Q:\\SETUP\\setup.exe", setup.launch.target);
+    const CommandInfo& read = r.commands[1];
+    EXPECT_EQ(LAUNCH_DOCUMENT, read.launch.plan.mode);
+    EXPECT_STREQ("Q:\\readme.txt", read.launch.target);
+    ASSERT_EQ(1, r.decorationCount);
+    EXPECT_EQ(16, r.decorations[0].x);
+    EXPECT_EQ(24, r.decorations[0].width);
+}
+
+TEST(MenuCheck, StatusFollowsTheWorstFinding)
+{
+    CheckReport r;
+    memset(&r, 0, sizeof r);
+    EXPECT_EQ(0, reportStatus(&r));
+    r.notes = 3;
+    EXPECT_EQ(0, reportStatus(&r));
+    r.warnings = 1;
+    EXPECT_EQ(1, reportStatus(&r));
+    r.errors = 1;
+    EXPECT_EQ(2, reportStatus(&r));
+}
+
+TEST(MenuCheck, MissingFolderCannotBeChecked)
+{
+    CheckOptions options = {"/no/such/folder/anywhere", 'Q', nullptr, 0};
+    CheckReport r;
+    EXPECT_EQ(0, runCheck(&options, &r));
+    freeReport(&r);
+}
+
+// The drive the disc is checked as goes into $CURDRV and into every path.
+TEST(MenuCheck, DriveLetterOfTheDisc)
+{
+    Disc disc;
+    disc.standard();
+    disc.files("SETUP\\SETUP.EXE");
+    disc.file("MENU.DAT", std::string(entryHead) + "Command1=Go,$CURDRV:\\SETUP\\SETUP.EXE\r\n");
+    const CheckReport& r = disc.check('D');
+    ASSERT_EQ(1, r.commandCount);
+    EXPECT_STREQ("D:\\SETUP\\SETUP.EXE", r.commands[0].launch.expanded);
+    EXPECT_STREQ("D:\\SETUP\\setup.exe", r.commands[0].launch.target);
+    EXPECT_EQ(0, reportStatus(&r)) << disc.listing();
+}
+
+// The model's menu globals are the menu's own: a check leaves them as found.
+TEST(MenuCheck, LeavesTheModelAsItWas)
+{
+    Disc disc;
+    disc.standard();
+    disc.file("MENU.DAT", std::string(entryHead) + "Command1=Go,NOTEPAD.EXE\r\n");
+    const unsigned char mine[4] = {40};
+    defaultButtonPicture = mine;
+    strcpy(homeDir, "C:\\HOME");
+    disc.check();
+    EXPECT_EQ(mine, defaultButtonPicture);
+    EXPECT_STREQ("C:\\HOME", homeDir);
+    EXPECT_EQ(0, commandCount);
+    EXPECT_EQ(-1, subPage);
+    defaultButtonPicture = nullptr;
+    homeDir[0] = 0;
+}
+
+// --- Pictures -----------------------------------------------------------------
+
+struct PictureCase {
+    const char* name;
+    std::string bytes;
+    PictureReason reason;
+};
+
+std::string patched(std::string s, size_t at, unsigned value, int bytes)
+{
+    for (int i = 0; i < bytes; i++)
+        s[at + i] = char((value >> (8 * i)) & 255);
+    return s;
+}
+
+// Every reason agrees with the reader: refused exactly when it says so.
+TEST(MenuCheck, PictureReasonsFollowTheReader)
+{
+    const std::string good = bmpFile(4, 2, 8);
+    const PictureCase cases[] = {
+        {"drawn", good, PICTURE_OK},
+        {"shorter than a file header", "BM\x10", PICTURE_SHORT_HEADER},
+        {"not BM", "PK" + good.substr(2), PICTURE_NOT_BM},
+        {"file size below a header", patched(good, 2, 20, 4), PICTURE_BAD_SIZE},
+        {"file size over 64 MB", patched(good, 2, 0x7FFFFFFF, 4), PICTURE_BAD_SIZE},
+        {"shorter than its file size", good.substr(0, good.size() - 1), PICTURE_TRUNCATED},
+        {"64-byte header", patched(good, 14, 64, 4), PICTURE_HEADER},
+        {"two planes", patched(good, 26, 2, 2), PICTURE_PLANES},
+        {"7 bits", patched(good, 28, 7, 2), PICTURE_FORMAT},
+        {"RLE4 at 8 bits", patched(good, 30, 2, 4), PICTURE_FORMAT},
+        {"width 0", patched(good, 18, 0, 4), PICTURE_DIMENSIONS},
+        {"top-down RLE8", patched(patched(good, 30, 1, 4), 22, 0xFFFFFFFE, 4),
+         PICTURE_TOP_DOWN_RLE},
+        {"table past the end", patched(good, 46, 300, 4) , PICTURE_TABLE},
+        {"pixels past the end", patched(good, 22, 9, 4), PICTURE_BITS},
+    };
+    Disc disc;
+    for (const PictureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        disc.file("P.BMP", c.bytes);
+        std::string path = hostPath(disc.dir, "P.BMP");
+        PictureInfo info;
+        memset(&info, 0, sizeof info);
+        examinePicture(path.c_str(), nullptr, 0, &info);
+        EXPECT_EQ(c.reason, info.reason) << pictureReasonName(info.reason);
+        PackedDib dib = loadDibFile(path.c_str());
+        EXPECT_EQ(c.reason == PICTURE_OK, dib != nullptr);
+        freeDibFile(dib);
+    }
+    PictureInfo info;
+    examinePicture(hostPath(disc.dir, "NONE.BMP").c_str(), nullptr, 0, &info);
+    EXPECT_EQ(PICTURE_NOT_FOUND, info.reason);
+}
+
+// Distances to a palette of black and white: white pixels sit on an
+// entry, mid-grey ones half-way, weighted by how many pixels there are.
+TEST(MenuCheck, PaletteDistanceIsPerPixel)
+{
+    const unsigned char blackWhite[6] = {0, 0, 0, 255, 255, 255};
+    Disc disc;
+    disc.standard();
+    std::string picture = bmpFile(16, 1, 24, 0xFFFFFF);
+    // The last pixel grey 0x80: distance sqrt(3) * 127 from white.
+    picture[14 + 40 + 45] = picture[14 + 40 + 46] = picture[14 + 40 + 47] = char(0x80);
+    disc.file("G.BMP", picture);
+    disc.file("MENU.DAT", "[MENU]\r\nBmp1=G.BMP\r\n");
+    const CheckReport& r = disc.check('Q', blackWhite, 2);
+    ASSERT_EQ(1, r.pictureCount);
+    const PictureInfo& p = r.pictures[0];
+    ASSERT_TRUE(p.distanceKnown);
+    EXPECT_NEAR(127 * 1.7320508 / 16, p.meanDistance, 0.01);
+    EXPECT_NEAR(127 * 1.7320508, p.maxDistance, 0.01);
+    EXPECT_DOUBLE_EQ(15.0 / 16, p.exactShare);
+    EXPECT_EQ(nullptr, disc.find(F_PALETTE_FAR));  // 13.7 on average: a small shift
+
+    disc.file("G.BMP", bmpFile(4, 4, 24, 0x808080));
+    disc.check('Q', blackWhite, 2);
+    const Finding* far = disc.find(F_PALETTE_FAR);
+    ASSERT_NE(nullptr, far);
+    EXPECT_STREQ("220.0", far->args[0]);
+}
+
+// 8-bit pictures are measured through their colour table, counted by use.
+TEST(MenuCheck, PaletteDistanceOfIndexedPictures)
+{
+    unsigned char grey[256 * 3];
+    for (int i = 0; i < 256; i++)
+        grey[3 * i] = grey[3 * i + 1] = grey[3 * i + 2] = (unsigned char)i;
+    Disc disc;
+    disc.file("I.BMP", bmpFile(8, 2, 8));  // indices 0-7 into a grey table
+    PictureInfo info;
+    examinePicture(hostPath(disc.dir, "I.BMP").c_str(), grey, 256, &info);
+    ASSERT_TRUE(info.distanceKnown);
+    EXPECT_EQ(0.0, info.maxDistance);
+    const unsigned char black[3] = {0, 0, 0};
+    examinePicture(hostPath(disc.dir, "I.BMP").c_str(), black, 1, &info);
+    // Greys 0-7, each in a quarter... every index twice: mean of 0..7 times sqrt 3.
+    EXPECT_NEAR(3.5 * 1.7320508, info.meanDistance, 0.001);
+}
+
+TEST(MenuCheck, BackgroundPaletteIsTheBuiltInOne)
+{
+    EXPECT_EQ(256, backgroundPaletteCount);
+    // The table is the picture's, not zeros.
+    int nonZero = 0;
+    for (int i = 0; i < 256 * 3; i++)
+        nonZero += backgroundPalette[i] != 0;
+    EXPECT_GT(nonZero, 200);
+}
+
+// --- Paths, names, texts ----------------------------------------------------------
+
+TEST(MenuCheck, AbsolutePathsAsWindowsMakesThem)
+{
+    const struct {
+        const char* cwd;
+        const char* path;
+        const char* result;
+    } cases[] = {
+        {"Q:\\", "PIC\\A.BMP", "Q:\\PIC\\A.BMP"},
+        {"Q:\\DOCS", "README.TXT", "Q:\\DOCS\\README.TXT"},
+        {"Q:\\DOCS", "\\SETUP\\SETUP.EXE", "Q:\\SETUP\\SETUP.EXE"},
+        {"Q:\\DOCS", "Q:SUB", "Q:\\DOCS\\SUB"},
+        {"Q:\\DOCS", "C:SUB", "C:\\SUB"},
+        {"Q:\\", "a/b/../c/./d", "Q:\\a\\c\\d"},
+        {"Q:\\", "..\\..\\X", "Q:\\X"},
+        {"Q:\\", "DOCS.\\X ", "Q:\\DOCS\\X"},
+        {"Q:\\", "\\\\server\\share\\A", "\\\\server\\share\\A"},
+        // 表\A: the second byte of 表 is 0x5C and splits nothing.
+        {"Q:\\", "\x95\x5C\\A", "Q:\\\x95\x5C\\A"},
+    };
+    for (const auto& c : cases) {
+        char out[DISC_PATH_BYTES];
+        absoluteDiscPath(c.cwd, c.path, out, sizeof out);
+        EXPECT_STREQ(c.result, out) << c.cwd << " + " << c.path;
+    }
+}
+
+TEST(MenuCheck, FileSystemNameRules)
+{
+    const struct {
+        const char* name;
+        int directory;
+        int depth;
+        int problems;
+    } cases[] = {
+        {"README.TXT", 0, 0, 0},
+        {"readme.txt", 0, 0, 0},  // written in upper case on the disc
+        {"SETUP", 1, 0, 0},
+        {"A_1.B", 0, 0, 0},
+        {"LONGNAME1.TXT", 0, 0, NAME_NOT_8_3},
+        {"READ.ME.TXT", 0, 0, NAME_NOT_8_3},
+        {"FILE.TEXT", 0, 0, NAME_NOT_8_3},
+        {"MY DOCS", 1, 0, NAME_NOT_8_3},
+        {"DOCS.D", 1, 0, NAME_NOT_8_3},
+        {"A-B.TXT", 0, 0, NAME_NOT_8_3},
+        {"DEEP", 1, 6, 0},
+        {"DEEPER", 1, 7, NAME_TOO_DEEP},
+        {"X.TXT", 0, 9, 0},
+        {"A234567890123456789012345678901234567890123456789012345678901234", 0, 0,
+         NAME_NOT_8_3},
+        {"A2345678901234567890123456789012345678901234567890123456789012345", 0, 0,
+         NAME_NOT_8_3 | NAME_JOLIET_LONG},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.problems, nameProblems(c.name, c.directory, c.depth)) << c.name;
+}
+
+TEST(MenuCheck, ShiftJisToUtf8)
+{
+    const struct {
+        const char* sjis;
+        size_t size;
+        const char* utf8;
+    } cases[] = {
+        {"ABC", 16, "ABC"},
+        {"\x82\xa0", 16, "\xE3\x81\x82"},                   // あ
+        {"\xB1", 16, "\xEF\xBD\xB1"},                       // ｱ, half-width
+        {"\x95\x5C", 16, "\xE8\xA1\xA8"},                   // 表: 0x5C second byte
+        {"A\x80", 16, "A\xEF\xBF\xBD"},                     // no character
+        {"A\x82", 16, "A\xEF\xBF\xBD"},                     // lead byte at the end
+        {"\x82\xa0\x82\xa2", 6, "\xE3\x81\x82"},            // あい cut whole
+        {"", 4, ""},
+    };
+    for (const auto& c : cases) {
+        char out[32];
+        sjisToUtf8(c.sjis, out, c.size);
+        EXPECT_STREQ(c.utf8, out) << c.sjis;
+    }
+}
+
+TEST(MenuCheck, CaptionWidthEstimate)
+{
+    EXPECT_EQ(0, estimateCaptionWidth(""));
+    EXPECT_EQ(24, estimateCaptionWidth("Go!"));
+    EXPECT_EQ(32, estimateCaptionWidth("\x8a\x4a\x82\xad"));  // 開く
+    EXPECT_EQ(16, estimateCaptionWidth("\xB1\xB2"));          // ｱｲ: single bytes
+    EXPECT_EQ(8 + 16 + 8, estimateCaptionWidth("A\x82\xa0Z"));
+}
+
+TEST(MenuCheck, EncodingDetection)
+{
+    const unsigned char sjis[] = {0x83, 0x43, 0x83, 0x93};  // イン
+    const unsigned char utf8[] = {0xE3, 0x82, 0xA4};        // イ
+    const unsigned char ascii[] = {'A', 'B'};
+    const unsigned char overlong[] = {0xC0, 0xAF};
+    EXPECT_FALSE(looksUtf8(sjis, sizeof sjis));
+    EXPECT_TRUE(looksUtf8(utf8, sizeof utf8));
+    EXPECT_FALSE(looksUtf8(ascii, sizeof ascii));  // nothing to tell
+    EXPECT_FALSE(looksUtf8(overlong, sizeof overlong));
+    EXPECT_EQ(-1, firstBadSjis(sjis, sizeof sjis, 0));
+    const unsigned char bad[] = {'A', 0x83, 0x43, 0xFF, 0x82};
+    EXPECT_EQ(3, firstBadSjis(bad, sizeof bad, 0));
+    EXPECT_EQ(4, firstBadSjis(bad, sizeof bad, 4));  // a lead byte at the end
+}
+
+// Every finding has a name of its own and a text in both languages.
+TEST(MenuCheck, EveryFindingHasItsTexts)
+{
+    std::vector<std::string> names;
+    for (int code = 0; code < F_FINDING_CODES; code++) {
+        std::string name = findingName((FindingCode)code);
+        EXPECT_NE("unknown", name) << code;
+        for (const std::string& other : names)
+            EXPECT_NE(other, name);
+        names.push_back(name);
+        Finding f;
+        memset(&f, 0, sizeof f);
+        f.code = (FindingCode)code;
+        char en[2048], ja[2048];
+        findingText(&f, LANGUAGE_EN, en, sizeof en);
+        findingText(&f, LANGUAGE_JA, ja, sizeof ja);
+        EXPECT_GT(strlen(en), 10u) << name;
+        EXPECT_STRNE(en, ja) << name;
+    }
+}
+
+TEST(MenuCheck, LanguageFromLocale)
+{
+    EXPECT_EQ(LANGUAGE_JA, languageFromLocale("ja_JP.UTF-8", nullptr, "C"));
+    EXPECT_EQ(LANGUAGE_EN, languageFromLocale("C", nullptr, "ja_JP.UTF-8"));  // LC_ALL wins
+    EXPECT_EQ(LANGUAGE_JA, languageFromLocale("", "ja", "en_US"));
+    EXPECT_EQ(LANGUAGE_JA, languageFromLocale(nullptr, nullptr, "ja_JP.eucJP"));
+    EXPECT_EQ(LANGUAGE_EN, languageFromLocale(nullptr, nullptr, nullptr));
+}
+
+// --- The sample disc ----------------------------------------------------------------
+
+std::string sampleDir()
+{
+#ifdef _WIN32
+    std::string p = std::string("Z:") + MENUCHECK_SAMPLE_DIR;  // Wine's view of /
+    for (char& c : p)
+        if (c == '/')
+            c = '\\';
+    return p;
+#else
+    return MENUCHECK_SAMPLE_DIR;
+#endif
+}
+
+struct CopyContext {
+    std::string from, to;
+};
+
+void copyOne(const char* relative, const char*, int isDirectory, int, void* context)
+{
+    CopyContext* c = (CopyContext*)context;
+    if (isDirectory)
+        return;
+    std::string from = hostPath(c->from, relative);
+    FILE* f = fopen(from.c_str(), "rb");
+    ASSERT_TRUE(f != nullptr) << from;
+    std::string bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    fclose(f);
+    writeFile(c->to, relative, bytes);
+}
+
+// The sample as a disc is made of it: MENU.EXE and the stand-in
+// SETUP\SETUP.EXE beside its own files.
+TEST(MenuCheck, StagedSampleIsClean)
+{
+    Disc disc;
+    CopyContext copy = {sampleDir(), disc.dir};
+    ASSERT_GT(walkDisc(copy.from.c_str(), copyOne, &copy, 1000), 10);
+    disc.files("MENU.EXE|SETUP\\SETUP.EXE");
+    const CheckReport& r = disc.check();
+    EXPECT_EQ(0, reportStatus(&r)) << disc.listing();
+    EXPECT_STREQ("shift_jis", r.encoding);
+    EXPECT_EQ(4, r.pageCount);
+    EXPECT_EQ(7, r.pages[2].entryCount);  // two groups of five
+    EXPECT_EQ(1, r.startDecorations);
+
+    // [FULL] Command1: its own picture and place, started from SETUP.
+    const CommandInfo& install = r.commands[0];
+    EXPECT_EQ(128, install.button.x);
+    EXPECT_EQ(301, install.button.y);
+    EXPECT_EQ(150, install.button.width);
+    EXPECT_EQ(40, install.button.height);
+    EXPECT_STREQ("Q:\\SETUP\\SETUP.EXE /FULL", install.launch.expanded);
+    EXPECT_STREQ("setup.exe /FULL", install.launch.plan.commandText);
+    EXPECT_STREQ("Q:\\SETUP", install.launch.startDirectory);
+    EXPECT_TRUE(install.launch.targetOnDisc);
+
+    // [FULL] Command2: a document opened from DOCS.
+    const CommandInfo& readme = r.commands[1];
+    EXPECT_EQ(LAUNCH_DOCUMENT, readme.launch.plan.mode);
+    EXPECT_STREQ("Q:\\DOCS", readme.launch.startDirectory);
+    EXPECT_STREQ("Q:\\DOCS\\readme.txt", readme.launch.target);
+
+    // The notes: the program of Windows' own and the empty support page.
+    EXPECT_NE(nullptr, disc.find(F_SYSTEM_PROGRAM));
+    EXPECT_NE(nullptr, disc.find(F_EMPTY_PAGE));
+}
+
+// The sample folder itself lacks what the disc command adds: its installer
+// clicks point at SETUP\SETUP.EXE, and nothing else is wrong.
+TEST(MenuCheck, SampleFolderLacksOnlyTheInstaller)
+{
+    CheckOptions options = {nullptr, 'Q', nullptr, 0};
+    std::string dir = sampleDir();
+    options.folder = dir.c_str();
+    CheckReport r;
+    ASSERT_EQ(1, runCheck(&options, &r));
+    EXPECT_EQ(0, r.warnings);
+    EXPECT_EQ(4, r.errors);
+    for (int i = 0; i < r.findingCount; i++)
+        if (r.findings[i].severity == SEVERITY_ERROR) {
+            EXPECT_EQ(F_TARGET_MISSING, r.findings[i].code);
+            EXPECT_STREQ("Q:\\SETUP\\SETUP.EXE", r.findings[i].args[0]);
+        }
+    freeReport(&r);
+}
+
+}  // namespace
