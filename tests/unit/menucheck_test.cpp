@@ -196,113 +196,113 @@ struct FindingCase {
 };
 
 const FindingCase findingCases[] = {
-    {"no MENU.DAT", nullptr, "", F_MENU_MISSING, SEVERITY_ERROR, "MENU.DAT", nullptr, 1},
+    {"no MENU.DAT", nullptr, "", F_MENU_MISSING, FINDING_ERROR, "MENU.DAT", nullptr, 1},
     {"Page1 missing", "[MENU]\r\nPage2=P\r\n[P]\r\nTitle=x\r\n", "", F_NO_PAGES,
-     SEVERITY_ERROR, "[MENU] Page1", nullptr, 2},
+     FINDING_ERROR, "[MENU] Page1", nullptr, 2},
     {"Menu4 after a gap",
      "[MENU]\r\nPage1=P\r\n[P]\r\nMenu1=A\r\nMenu2=B\r\nMenu4=D\r\n[A]\r\n[B]\r\n[D]\r\n", "",
-     F_LIST_GAP, SEVERITY_WARNING, "[P] Menu4", "Menu4", 1},
+     F_LIST_GAP, FINDING_WARNING, "[P] Menu4", "Menu4", 1},
     {"Page6",
      "[MENU]\r\nPage1=A\r\nPage2=A\r\nPage3=A\r\nPage4=A\r\nPage5=A\r\nPage6=A\r\n[A]\r\n", "",
-     F_PAGE_BEYOND_FIVE, SEVERITY_WARNING, "[MENU] Page6", "Page6", 1},
+     F_PAGE_BEYOND_FIVE, FINDING_WARNING, "[MENU] Page6", "Page6", 1},
     {"BtnPos2 with one command", "+Command1=Go,README.TXT\r\nBtnPos2=0,0\r\n", "README.TXT",
-     F_KEY_ABOVE_COUNT, SEVERITY_WARNING, "[E] BtnPos2", "BtnPos2", 1},
+     F_KEY_ABOVE_COUNT, FINDING_WARNING, "[E] BtnPos2", "BtnPos2", 1},
     {"Menu01", "[MENU]\r\nPage1=P\r\n[P]\r\nMenu01=E\r\n[E]\r\n", "", F_KEY_NUMBER_FORM,
-     SEVERITY_WARNING, "[P] Menu01", "Menu01", 1},
-    {"a misspelt key", "+Titel=x\r\n", "", F_UNKNOWN_KEY, SEVERITY_WARNING, "[E] Titel", "Titel",
+     FINDING_WARNING, "[P] Menu01", "Menu01", 1},
+    {"a misspelt key", "+Titel=x\r\n", "", F_UNKNOWN_KEY, FINDING_WARNING, "[E] Titel", "Titel",
      1},
-    {"keys before [MENU]", "Page1=P\r\n[MENU]\r\n", "", F_KEYS_BEFORE_SECTION, SEVERITY_WARNING,
+    {"keys before [MENU]", "Page1=P\r\n[MENU]\r\n", "", F_KEYS_BEFORE_SECTION, FINDING_WARNING,
      "", "Page1", 2},
     {"a page without its section", "[MENU]\r\nPage1=NOPE\r\n", "", F_MISSING_SECTION,
-     SEVERITY_WARNING, "[MENU] Page1", "NOPE", 1},
-    {"a section twice", "+[P]\r\nTitle=Again\r\n", "", F_DUPLICATE_SECTION, SEVERITY_WARNING,
+     FINDING_WARNING, "[MENU] Page1", "NOPE", 1},
+    {"a section twice", "+[P]\r\nTitle=Again\r\n", "", F_DUPLICATE_SECTION, FINDING_WARNING,
      "[P]", "3", 1},
-    {"a key twice", "+Title=Again\r\n", "", F_DUPLICATE_KEY, SEVERITY_WARNING, "[E] Title",
+    {"a key twice", "+Title=Again\r\n", "", F_DUPLICATE_KEY, FINDING_WARNING, "[E] Title",
      "Title", 1},
     {"a value over 29 bytes",
      "+Command1=Go,README.TXT\r\nBtnTextCol1=1,2,3,xxxxxxxxxxxxxxxxxxxxxxxxxxxx\r\n",
-     "README.TXT", F_VALUE_CUT, SEVERITY_WARNING, "[E] BtnTextCol1", "34", 1},
+     "README.TXT", F_VALUE_CUT, FINDING_WARNING, "[E] BtnTextCol1", "34", 1},
     {"a caption over 39 bytes",
      "+Command1=0123456789012345678901234567890123456789AB,README.TXT\r\n"
      "BtnBmp1=WIDE.BMP\r\nBtnPos1=0,0\r\n",
-     "README.TXT|WIDE.BMP", F_FIELD_CUT, SEVERITY_WARNING, "[E] Command1", "1", 1},
-    {"a command without a comma", "+Command1=Install\r\n", "", F_NO_COMMA, SEVERITY_WARNING,
+     "README.TXT|WIDE.BMP", F_FIELD_CUT, FINDING_WARNING, "[E] Command1", "1", 1},
+    {"a command without a comma", "+Command1=Install\r\n", "", F_NO_COMMA, FINDING_WARNING,
      "[E] Command1", nullptr, 1},
-    {"a command line left empty", "+Command1=Install,\r\n", "", F_EMPTY_COMMAND, SEVERITY_NOTE,
+    {"a command line left empty", "+Command1=Install,\r\n", "", F_EMPTY_COMMAND, FINDING_NOTE,
      "[E] Command1", nullptr, 0},
     {"$Comma", "+Command1=Go,README.TXT A$CommaB\r\n", "README.TXT", F_MACRO_CASE,
-     SEVERITY_WARNING, "[E] Command1", "$Comma", 1},
+     FINDING_WARNING, "[E] Command1", "$Comma", 1},
     {"$CURDRV\\", "+Command1=Go,$CURDRV\\README.TXT\r\n", "README.TXT", F_MACRO_BACKSLASH,
-     SEVERITY_WARNING, "[E] Command1", "$CURDRV", 2},
+     FINDING_WARNING, "[E] Command1", "$CURDRV", 2},
     {"a drive letter written out", "+Command1=Go,Q:\\README.TXT\r\n", "README.TXT",
-     F_FIXED_DRIVE, SEVERITY_WARNING, "[E] Command1", "Q", 1},
+     F_FIXED_DRIVE, FINDING_WARNING, "[E] Command1", "Q", 1},
     {"quotation marks", "+Command1=Go,\"README.TXT\"\r\n", "README.TXT", F_QUOTED_PROGRAM,
-     SEVERITY_WARNING, "[E] Command1", nullptr, 2},
+     FINDING_WARNING, "[E] Command1", nullptr, 2},
     {"a blank in the program path", "+Command1=Go,MY PROG\\RUN.EXE\r\n", "MY PROG\\RUN.EXE",
-     F_PROGRAM_BLANK, SEVERITY_WARNING, "[E] Command1", "MY PROG\\RUN.EXE", 3},
+     F_PROGRAM_BLANK, FINDING_WARNING, "[E] Command1", "MY PROG\\RUN.EXE", 3},
     {"a file name over 12 bytes", "+Command1=Go,INSTALLER.EXE\r\n", "INSTALLER.EXE",
-     F_LONG_FILE_NAME, SEVERITY_WARNING, "[E] Command1", "INSTALLER.EXE", 3},
+     F_LONG_FILE_NAME, FINDING_WARNING, "[E] Command1", "INSTALLER.EXE", 3},
     {"several full stops", "+Command1=Go,A.B.EXE\r\n", "A.B.EXE", F_SEVERAL_DOTS,
-     SEVERITY_WARNING, "[E] Command1", "A.B.EXE", 2},
+     FINDING_WARNING, "[E] Command1", "A.B.EXE", 2},
     {"a program path ending in a separator", "+Command1=Go,SUB\\ RUN.EXE\r\n", "RUN.EXE",
-     F_EMPTY_FILE_NAME, SEVERITY_WARNING, "[E] Command1", nullptr, 2},
+     F_EMPTY_FILE_NAME, FINDING_WARNING, "[E] Command1", nullptr, 2},
     {"a directory not on the disc", "+Command1=Go,NODIR\\README.TXT\r\n", "README.TXT",
-     F_DIRECTORY_MISSING, SEVERITY_WARNING, "[E] Command1", "Q:\\NODIR", 1},
+     F_DIRECTORY_MISSING, FINDING_WARNING, "[E] Command1", "Q:\\NODIR", 1},
     {"a document not on the disc", "+Command1=Go,DOCS\\NONE.TXT\r\n", "DOCS\\README.TXT",
-     F_TARGET_MISSING, SEVERITY_ERROR, "[E] Command1", "Q:\\DOCS\\NONE.TXT", 1},
+     F_TARGET_MISSING, FINDING_ERROR, "[E] Command1", "Q:\\DOCS\\NONE.TXT", 1},
     {"a program neither on the disc nor Windows' own", "+Command1=Go,FOO.EXE\r\n", "",
-     F_UNKNOWN_PROGRAM, SEVERITY_WARNING, "[E] Command1", "foo.exe", 1},
+     F_UNKNOWN_PROGRAM, FINDING_WARNING, "[E] Command1", "foo.exe", 1},
     {"Windows' own program", "+Command1=Go,NOTEPAD.EXE\r\n", "", F_SYSTEM_PROGRAM,
-     SEVERITY_NOTE, "[E] Command1", "notepad.exe", 0},
+     FINDING_NOTE, "[E] Command1", "notepad.exe", 0},
     {"a program on another drive", "+Command1=Go,C:\\TOOLS\\RUN.EXE\r\n", "", F_TARGET_OFF_DISC,
-     SEVERITY_WARNING, "[E] Command1", "C:\\TOOLS\\RUN.EXE", 2},
+     FINDING_WARNING, "[E] Command1", "C:\\TOOLS\\RUN.EXE", 2},
     {"the same name beside MENU.EXE", "+Command1=Go,SUB\\SETUP.EXE\r\n", "SETUP.EXE|SUB\\SETUP.EXE",
-     F_SHADOWED, SEVERITY_WARNING, "[E] Command1", "Q:\\setup.exe", 1},
+     F_SHADOWED, FINDING_WARNING, "[E] Command1", "Q:\\setup.exe", 1},
     {"an argument not on the disc", "+Command1=Go,NOTEPAD.EXE $CURDRV:\\NONE.TXT\r\n", "",
-     F_ARGUMENT_MISSING, SEVERITY_WARNING, "[E] Command1", "Q:\\NONE.TXT", 1},
+     F_ARGUMENT_MISSING, FINDING_WARNING, "[E] Command1", "Q:\\NONE.TXT", 1},
     {"a button picture that is no BMP",
      "+Command1=Go,README.TXT\r\nBtnBmp1=NOTBM.BMP\r\n", "README.TXT|NOTBM.BMP",
-     F_BUTTON_PICTURE, SEVERITY_ERROR, "[E] BtnBmp1", "Q:\\NOTBM.BMP", 1},
+     F_BUTTON_PICTURE, FINDING_ERROR, "[E] BtnBmp1", "Q:\\NOTBM.BMP", 1},
     {"a cut decoration picture", "+Bmp1=TRUNC.BMP\r\n", "TRUNC.BMP", F_PICTURE_UNREADABLE,
-     SEVERITY_ERROR, "[E] Bmp1", "Q:\\TRUNC.BMP", 1},
+     FINDING_ERROR, "[E] Bmp1", "Q:\\TRUNC.BMP", 1},
     {"a picture on another drive", "+Bmp1=C:\\ART\\A.BMP\r\n", "", F_PICTURE_OFF_DISC,
-     SEVERITY_WARNING, "[E] Bmp1", "C:\\ART\\A.BMP", 1},
-    {"a picture named in another case", "+Bmp1=a.bmp\r\n", "A.BMP", F_NAME_CASE, SEVERITY_NOTE,
+     FINDING_WARNING, "[E] Bmp1", "C:\\ART\\A.BMP", 1},
+    {"a picture named in another case", "+Bmp1=a.bmp\r\n", "A.BMP", F_NAME_CASE, FINDING_NOTE,
      "[E] Bmp1", "Q:\\a.bmp", 0},
     {"a picture left of the ContentArea", "+Bmp1=A.BMP,-20,0\r\n", "A.BMP", F_OUTSIDE_CONTENT,
-     SEVERITY_WARNING, "[E] Bmp1", "(-9,105)-(15,129)", 1},
+     FINDING_WARNING, "[E] Bmp1", "(-9,105)-(15,129)", 1},
     {"a button over entry slot 1", "+Command1=Go,README.TXT\r\nBtnPos1=400,0\r\n", "README.TXT",
-     F_OVER_CONTROL, SEVERITY_WARNING, "[E] Command1", "slot1", 2},
+     F_OVER_CONTROL, FINDING_WARNING, "[E] Command1", "slot1", 2},
     {"overlapping buttons",
      "+Command1=A,README.TXT\r\nCommand2=B,README.TXT\r\nBtnPos1=0,0\r\nBtnPos2=10,10\r\n",
-     "README.TXT", F_BUTTONS_OVERLAP, SEVERITY_WARNING, "[E] Command1", "1", 1},
+     "README.TXT", F_BUTTONS_OVERLAP, FINDING_WARNING, "[E] Command1", "1", 1},
     // あ x 16: 256 px on a 124-px button.
     {"a caption wider than its button",
      "+Command1=\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0"
      "\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0\x82\xa0,README.TXT\r\n",
-     "README.TXT", F_CAPTION_WIDE, SEVERITY_WARNING, "[E] Command1", nullptr, 1},
+     "README.TXT", F_CAPTION_WIDE, FINDING_WARNING, "[E] Command1", nullptr, 1},
     // インストール先です: 9 two-byte characters, 144 px on a 126-px tab.
     {"a tab caption wider than its tab",
      "[MENU]\r\nPage1=P\r\n[P]\r\nTitle=\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b"
      "\x90\xe6\x82\xc5\x82\xb7\r\n",
-     "", F_TITLE_WIDE, SEVERITY_WARNING, "[P] Title", nullptr, 1},
+     "", F_TITLE_WIDE, FINDING_WARNING, "[P] Title", nullptr, 1},
     {"a UTF-8 byte-order mark", "\xEF\xBB\xBF[MENU]\r\nPage1=P\r\n[P]\r\n", "", F_BOM_UTF8,
-     SEVERITY_ERROR, "MENU.DAT", nullptr, 1},
-    {"UTF-16", "\xFF\xFE[\0M\0", "", F_BOM_UTF16, SEVERITY_ERROR, "MENU.DAT", nullptr, 2},
+     FINDING_ERROR, "MENU.DAT", nullptr, 1},
+    {"UTF-16", "\xFF\xFE[\0M\0", "", F_BOM_UTF16, FINDING_ERROR, "MENU.DAT", nullptr, 2},
     // インストール in UTF-8.
     {"texts in UTF-8",
      "[MENU]\r\nPage1=P\r\n[P]\r\nTitle=\xE3\x82\xA4\xE3\x83\xB3\xE3\x82\xB9\xE3\x83\x88\r\n",
-     "", F_UTF8_TEXT, SEVERITY_ERROR, "MENU.DAT", nullptr, 1},
+     "", F_UTF8_TEXT, FINDING_ERROR, "MENU.DAT", nullptr, 1},
     {"a byte that is no Shift-JIS", "[MENU]\r\nPage1=P\r\n[P]\r\nTitle=A\x80Z\r\n", "",
-     F_BAD_SJIS, SEVERITY_WARNING, "MENU.DAT", "80", 1},
+     F_BAD_SJIS, FINDING_WARNING, "MENU.DAT", "80", 1},
     {"a long name for ISO 9660", "+Command1=Go,README.TXT\r\n", "README.TXT|LONGNAME1.TXT",
-     F_ISO_LEVEL1, SEVERITY_WARNING, "LONGNAME1.TXT", "file", 1},
+     F_ISO_LEVEL1, FINDING_WARNING, "LONGNAME1.TXT", "file", 1},
     {"a name over Joliet's 64",
      "+Command1=Go,README.TXT\r\n", "README.TXT|"
      "A234567890123456789012345678901234567890123456789012345678901234567.TXT",
-     F_JOLIET_LONG, SEVERITY_ERROR, nullptr, "71", 2},
+     F_JOLIET_LONG, FINDING_ERROR, nullptr, "71", 2},
     {"eight directories deep", "+Command1=Go,README.TXT\r\n", "README.TXT|A\\B\\C\\D\\E\\F\\G\\H\\X.TXT",
-     F_ISO_DEPTH, SEVERITY_WARNING, "A\\B\\C\\D\\E\\F\\G\\H", nullptr, 1},
+     F_ISO_DEPTH, FINDING_WARNING, "A\\B\\C\\D\\E\\F\\G\\H", nullptr, 1},
 };
 
 TEST(MenuCheck, EachFindingOnItsOwnDisc)
@@ -492,9 +492,9 @@ TEST(MenuCheck, PaletteDistanceIsPerPixel)
 
     disc.file("G.BMP", bmpFile(4, 4, 24, 0x808080));
     disc.check('Q', blackWhite, 2);
-    const Finding* far = disc.find(F_PALETTE_FAR);
-    ASSERT_NE(nullptr, far);
-    EXPECT_STREQ("220.0", far->args[0]);
+    const Finding* shifted = disc.find(F_PALETTE_FAR);
+    ASSERT_NE(nullptr, shifted);
+    EXPECT_STREQ("220.0", shifted->args[0]);
 }
 
 // 8-bit pictures are measured through their colour table, counted by use.
@@ -746,7 +746,7 @@ TEST(MenuCheck, SampleFolderLacksOnlyTheInstaller)
     EXPECT_EQ(0, r.warnings);
     EXPECT_EQ(4, r.errors);
     for (int i = 0; i < r.findingCount; i++)
-        if (r.findings[i].severity == SEVERITY_ERROR) {
+        if (r.findings[i].severity == FINDING_ERROR) {
             EXPECT_EQ(F_TARGET_MISSING, r.findings[i].code);
             EXPECT_STREQ("Q:\\SETUP\\SETUP.EXE", r.findings[i].args[0]);
         }

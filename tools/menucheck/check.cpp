@@ -132,9 +132,9 @@ static void addFinding(Severity severity, FindingCode code, const char* where, i
     if (!grow((void**)&report->findings, report->findingCount, &findingRoom, sizeof f))
         return;
     report->findings[report->findingCount++] = f;
-    if (severity == SEVERITY_ERROR)
+    if (severity == FINDING_ERROR)
         report->errors++;
-    else if (severity == SEVERITY_WARNING)
+    else if (severity == FINDING_WARNING)
         report->warnings++;
     else
         report->notes++;
@@ -186,7 +186,7 @@ static void reportCut(FindingCode code, const char* section, const char* key, in
     whereKey(where, sizeof where, section, key);
     numberText(a0, sizeof a0, code == F_FIELD_CUT ? field + 1 : (long long)length);
     numberText(a1, sizeof a1, (long long)(slot - 1));
-    addFinding(SEVERITY_WARNING, code, where, keyLine(section, key), a0, a1, keptUtf8, lostUtf8);
+    addFinding(FINDING_WARNING, code, where, keyLine(section, key), a0, a1, keptUtf8, lostUtf8);
 }
 
 // Checks a value against its buffer and the given fields against theirs.
@@ -263,7 +263,7 @@ static void checkSectionKeys(int s)
         if (first >= 0 && first != k) {
             char line[16];
             numberText(line, sizeof line, scan.keys[first].line);
-            addFinding(SEVERITY_WARNING, F_DUPLICATE_KEY, where, key->line, key->name, line);
+            addFinding(FINDING_WARNING, F_DUPLICATE_KEY, where, key->line, key->name, line);
             continue;
         }
         char prefix[SCAN_NAME_BYTES];
@@ -286,7 +286,7 @@ static void checkSectionKeys(int s)
                       (isPrefix("BtnPos", prefix) || isPrefix("BtnBmp", prefix) ||
                        isPrefix("BtnTextCol", prefix));
         if ((list >= 0 || button) && form == 2) {
-            addFinding(SEVERITY_WARNING, F_KEY_NUMBER_FORM, where, key->line, key->name);
+            addFinding(FINDING_WARNING, F_KEY_NUMBER_FORM, where, key->line, key->name);
             continue;
         }
         char value[8];
@@ -302,9 +302,9 @@ static void checkSectionKeys(int s)
                 numberText(count, sizeof count, counts[list]);
                 numberedKey(missing, sizeof missing, lists[list], counts[list] + 1);
                 if (list == 0 && n > PAGE_SLOTS)
-                    addFinding(SEVERITY_WARNING, F_PAGE_BEYOND_FIVE, where, key->line, key->name);
+                    addFinding(FINDING_WARNING, F_PAGE_BEYOND_FIVE, where, key->line, key->name);
                 else
-                    addFinding(SEVERITY_WARNING, F_LIST_GAP, where, key->line, key->name,
+                    addFinding(FINDING_WARNING, F_LIST_GAP, where, key->line, key->name,
                                missing, count);
                 continue;
             }
@@ -326,7 +326,7 @@ static void checkSectionKeys(int s)
                     continue;
                 char count[16];
                 numberText(count, sizeof count, commands);
-                addFinding(SEVERITY_WARNING, F_KEY_ABOVE_COUNT, where, key->line, key->name,
+                addFinding(FINDING_WARNING, F_KEY_ABOVE_COUNT, where, key->line, key->name,
                            count);
                 continue;
             }
@@ -339,7 +339,7 @@ static void checkSectionKeys(int s)
                                isPrefix("BtnPos", prefix) ? 2 : 3);
         }
         if (!known)
-            addFinding(SEVERITY_WARNING, F_UNKNOWN_KEY, where, key->line, key->name);
+            addFinding(FINDING_WARNING, F_UNKNOWN_KEY, where, key->line, key->name);
     }
 }
 
@@ -352,7 +352,7 @@ static void checkSections(void)
         if (s == 0) {
             for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; k++)
                 if (!scan.keys[k].comment && scan.keys[k].hasValue) {
-                    addFinding(SEVERITY_WARNING, F_KEYS_BEFORE_SECTION, "", scan.keys[k].line,
+                    addFinding(FINDING_WARNING, F_KEYS_BEFORE_SECTION, "", scan.keys[k].line,
                                scan.keys[k].name);
                 }
             continue;
@@ -360,11 +360,11 @@ static void checkSections(void)
         if (sec->sameAs >= 0) {
             char line[16];
             numberText(line, sizeof line, scan.sections[sec->sameAs].line);
-            addFinding(SEVERITY_WARNING, F_DUPLICATE_SECTION, where, sec->line, line);
+            addFinding(FINDING_WARNING, F_DUPLICATE_SECTION, where, sec->line, line);
             continue;
         }
         if (!sectionRoles[s]) {
-            addFinding(SEVERITY_NOTE, F_UNUSED_SECTION, where, sec->line);
+            addFinding(FINDING_NOTE, F_UNUSED_SECTION, where, sec->line);
             continue;
         }
         checkSectionKeys(s);
@@ -421,21 +421,21 @@ static int pictureFor(const char* name, const char* where, int line, bool button
         else
             examinePicture(host, options->palette, options->paletteCount, p);
         if (p->reason == PICTURE_OK && !same)
-            addFinding(SEVERITY_NOTE, F_NAME_CASE, where, line, shown);
+            addFinding(FINDING_NOTE, F_NAME_CASE, where, line, shown);
         if (p->distanceKnown && p->meanDistance > PALETTE_WARNING_DISTANCE) {
             char mean[32], max[32];
             snprintf(mean, sizeof mean, "%.1f", p->meanDistance);
             snprintf(max, sizeof max, "%.1f", p->maxDistance);
-            addFinding(SEVERITY_WARNING, F_PALETTE_FAR, shown, 0, mean, max);
+            addFinding(FINDING_WARNING, F_PALETTE_FAR, shown, 0, mean, max);
         }
     }
     const PictureInfo* p = &report->pictures[index];
     if (p->reason == PICTURE_OFF_DISC) {
-        addFinding(SEVERITY_WARNING, F_PICTURE_OFF_DISC, where, line, shown);
+        addFinding(FINDING_WARNING, F_PICTURE_OFF_DISC, where, line, shown);
     } else if (p->reason != PICTURE_OK) {
         char reason[16];
         reasonText(reason, sizeof reason, p->reason);
-        addFinding(SEVERITY_ERROR, button ? F_BUTTON_PICTURE : F_PICTURE_UNREADABLE, where,
+        addFinding(FINDING_ERROR, button ? F_BUTTON_PICTURE : F_PICTURE_UNREADABLE, where,
                    line, shown, reason);
     }
     return index;
@@ -468,13 +468,13 @@ static void checkPlace(const char* where, int line, int x, int y, int w, int h)
                   (long long)x + w <= CONTENT_RIGHT && (long long)y + h <= CONTENT_BOTTOM;
     if (inside)
         return;
-    addFinding(SEVERITY_WARNING, F_OUTSIDE_CONTENT, where, line, rect);
+    addFinding(FINDING_WARNING, F_OUTSIDE_CONTENT, where, line, rect);
     for (int i = 0; i < CONTROL_COUNT; i++)
         if (overlaps(x, y, w, h, controlPosition[i][0], controlPosition[i][1],
                      controlSize[i][0], controlSize[i][1]))
-            addFinding(SEVERITY_WARNING, F_OVER_CONTROL, where, line, controlNames[i]);
+            addFinding(FINDING_WARNING, F_OVER_CONTROL, where, line, controlNames[i]);
     if (overlaps(x, y, w, h, COUNTER_X, COUNTER_Y, COUNTER_W, COUNTER_H))
-        addFinding(SEVERITY_WARNING, F_OVER_CONTROL, where, line, "counter");
+        addFinding(FINDING_WARNING, F_OVER_CONTROL, where, line, "counter");
 }
 
 static void checkTitleWidth(const char* section, const char* title, int room)
@@ -487,7 +487,7 @@ static void checkTitleWidth(const char* section, const char* title, int room)
     sjisToUtf8(title, text, sizeof text);
     numberText(w, sizeof w, width);
     numberText(r, sizeof r, room);
-    addFinding(SEVERITY_WARNING, F_TITLE_WIDE, where, keyLine(section, "Title"), text, w, r);
+    addFinding(FINDING_WARNING, F_TITLE_WIDE, where, keyLine(section, "Title"), text, w, r);
 }
 
 // --- Launching ------------------------------------------------------------------
@@ -510,15 +510,15 @@ static void checkMacros(const char* line, const char* where, int lineNumber)
         if (startsWithIgnoringCase(p, "$CURDRV") && strncmp(p, "$CURDRV", 7) != 0) {
             char written[8];
             copyText(written, sizeof written, p);
-            addFinding(SEVERITY_WARNING, F_MACRO_CASE, where, lineNumber, written);
+            addFinding(FINDING_WARNING, F_MACRO_CASE, where, lineNumber, written);
         } else if (startsWithIgnoringCase(p, "$COMMA") && strncmp(p, "$COMMA", 6) != 0) {
             char written[7];
             copyText(written, sizeof written, p);
-            addFinding(SEVERITY_WARNING, F_MACRO_CASE, where, lineNumber, written);
+            addFinding(FINDING_WARNING, F_MACRO_CASE, where, lineNumber, written);
         }
         if ((strncmp(p, "$CURDRV", 7) == 0 && p[7] == '\\') ||
             (strncmp(p, "$COMMA", 6) == 0 && p[6] == '\\'))
-            addFinding(SEVERITY_WARNING, F_MACRO_BACKSLASH, where, lineNumber,
+            addFinding(FINDING_WARNING, F_MACRO_BACKSLASH, where, lineNumber,
                        p[1] == 'C' && p[2] == 'U' ? "$CURDRV" : "$COMMA");
     }
 }
@@ -568,7 +568,7 @@ static void checkBlankPath(const LaunchInfo* l, const char* where, int line)
         if (findAbsolute(absolute) == DISC_FILE) {
             char shown[FINDING_ARG_BYTES];
             sjisToUtf8(joined, shown, sizeof shown);
-            addFinding(SEVERITY_WARNING, F_PROGRAM_BLANK, where, line, shown);
+            addFinding(FINDING_WARNING, F_PROGRAM_BLANK, where, line, shown);
             return;
         }
     }
@@ -590,7 +590,7 @@ static void planCommand(CommandInfo* c, const char* section)
         char value[COMMAND_VALUE];
         readCut(section, key, value, sizeof value);
         bool comma = strchr(value, ',') != 0;
-        addFinding(comma ? SEVERITY_NOTE : SEVERITY_WARNING, comma ? F_EMPTY_COMMAND : F_NO_COMMA,
+        addFinding(comma ? FINDING_NOTE : FINDING_WARNING, comma ? F_EMPTY_COMMAND : F_NO_COMMA,
                    where, line);
         return;
     }
@@ -602,11 +602,11 @@ static void planCommand(CommandInfo* c, const char* section)
         p++;
     getWord(firstWord, sizeof firstWord, p, 0);
     if (*p == '"')
-        addFinding(SEVERITY_WARNING, F_QUOTED_PROGRAM, where, line);
+        addFinding(FINDING_WARNING, F_QUOTED_PROGRAM, where, line);
     if (((firstWord[0] >= 'A' && firstWord[0] <= 'Z') ||
          (firstWord[0] >= 'a' && firstWord[0] <= 'z')) && firstWord[1] == ':') {
         char letter[2] = {firstWord[0], 0};
-        addFinding(SEVERITY_WARNING, F_FIXED_DRIVE, where, line, letter);
+        addFinding(FINDING_WARNING, F_FIXED_DRIVE, where, line, letter);
     }
 
     // The whole last name of the program path, before the 12-byte cut.
@@ -622,19 +622,19 @@ static void planCommand(CommandInfo* c, const char* section)
     if (strlen(fullName) > 12) {
         char length[16];
         numberText(length, sizeof length, (long long)strlen(fullName));
-        addFinding(SEVERITY_WARNING, F_LONG_FILE_NAME, where, line, fullUtf8, length, keptUtf8);
+        addFinding(FINDING_WARNING, F_LONG_FILE_NAME, where, line, fullUtf8, length, keptUtf8);
     }
     int dots = 0;
     for (const char* d = fullName; *d; d++)
         dots += *d == '.';
     if (dots > 1) {
         const char* extension = strchr(l->plan.fileName, '.');
-        addFinding(SEVERITY_WARNING, F_SEVERAL_DOTS, where, line, fullUtf8,
+        addFinding(FINDING_WARNING, F_SEVERAL_DOTS, where, line, fullUtf8,
                    extension ? extension + 1 : "",
                    l->plan.mode == LAUNCH_PROGRAM ? "program" : "document");
     }
     if (!l->plan.fileName[0] && l->plan.mode == LAUNCH_PROGRAM)
-        addFinding(SEVERITY_WARNING, F_EMPTY_FILE_NAME, where, line);
+        addFinding(FINDING_WARNING, F_EMPTY_FILE_NAME, where, line);
 
     // The current directory: the drive first, then the directory itself;
     // a failure of either leaves what was current, silently.
@@ -708,31 +708,31 @@ static void planCommand(CommandInfo* c, const char* section)
             char meant[FINDING_ARG_BYTES];
             sjisToUtf8(candidates[found], shown, sizeof shown);
             sjisToUtf8(candidates[last], meant, sizeof meant);
-            addFinding(SEVERITY_WARNING, F_SHADOWED, where, line, shown, meant);
+            addFinding(FINDING_WARNING, F_SHADOWED, where, line, shown, meant);
         }
     } else if (!name[0]) {
-        addFinding(SEVERITY_ERROR, F_NO_TARGET_NAME, where, line);
+        addFinding(FINDING_ERROR, F_NO_TARGET_NAME, where, line);
     } else if (l->plan.mode == LAUNCH_PROGRAM && !l->plan.directory[0] && !hasPath) {
         // A bare name: Windows goes on to look in its own folders.
         l->systemProgram = 1;
         if (isSystemProgram(name))
-            addFinding(SEVERITY_NOTE, F_SYSTEM_PROGRAM, where, line, nameUtf8);
+            addFinding(FINDING_NOTE, F_SYSTEM_PROGRAM, where, line, nameUtf8);
         else
-            addFinding(SEVERITY_WARNING, F_UNKNOWN_PROGRAM, where, line, nameUtf8);
+            addFinding(FINDING_WARNING, F_UNKNOWN_PROGRAM, where, line, nameUtf8);
     } else if (!cwdOnDisc || !anyOnDisc || !onDrive(meant, options->drive)) {
         // Looked for on another drive too: that cannot be checked here.
         sjisToUtf8(meant, shown, sizeof shown);
-        addFinding(SEVERITY_WARNING, F_TARGET_OFF_DISC, where, line, shown);
+        addFinding(FINDING_WARNING, F_TARGET_OFF_DISC, where, line, shown);
     } else {
         sjisToUtf8(meant, shown, sizeof shown);
-        addFinding(SEVERITY_ERROR, F_TARGET_MISSING, where, line, shown);
+        addFinding(FINDING_ERROR, F_TARGET_MISSING, where, line, shown);
     }
     // A missing directory matters where something is started all the same.
     if (directoryMissing && (found >= 0 || l->systemProgram)) {
         char stays[FINDING_ARG_BYTES];
         sjisToUtf8(missingDirectory, shown, sizeof shown);
         sjisToUtf8(cwd, stays, sizeof stays);
-        addFinding(SEVERITY_WARNING, F_DIRECTORY_MISSING, where, line, shown, stays);
+        addFinding(FINDING_WARNING, F_DIRECTORY_MISSING, where, line, shown, stays);
     }
     if (found < 0 && l->plan.arguments[0])
         checkBlankPath(l, where, line);
@@ -748,7 +748,7 @@ static void planCommand(CommandInfo* c, const char* section)
         absoluteDiscPath(discRoot, word, absolute, sizeof absolute);
         if (findAbsolute(absolute) == DISC_MISSING) {
             sjisToUtf8(word, shown, sizeof shown);
-            addFinding(SEVERITY_WARNING, F_ARGUMENT_MISSING, where, line, shown);
+            addFinding(FINDING_WARNING, F_ARGUMENT_MISSING, where, line, shown);
         }
     }
 }
@@ -831,7 +831,7 @@ static void recordCommands(int entry, const char* section)
             sjisToUtf8(b->caption, text, sizeof text);
             numberText(w, sizeof w, width);
             numberText(room, sizeof room, b->width);
-            addFinding(SEVERITY_WARNING, F_CAPTION_WIDE, where, line, text, w, room);
+            addFinding(FINDING_WARNING, F_CAPTION_WIDE, where, line, text, w, room);
         }
         for (int j = i + 1; j < report->commandCount; j++) {
             const CommandButton* o = &report->commands[j].button;
@@ -839,7 +839,7 @@ static void recordCommands(int entry, const char* section)
                 char one[16], other[16];
                 numberText(one, sizeof one, c->number);
                 numberText(other, sizeof other, report->commands[j].number);
-                addFinding(SEVERITY_WARNING, F_BUTTONS_OVERLAP, where, line, one, other);
+                addFinding(FINDING_WARNING, F_BUTTONS_OVERLAP, where, line, one, other);
             }
         }
     }
@@ -868,7 +868,7 @@ static void recordEntries(int page)
         whereKey(where, sizeof where, info->section, key);
         if (!e->sectionExists) {
             sjisToUtf8(e->section, name, sizeof name);
-            addFinding(SEVERITY_WARNING, F_MISSING_SECTION, where, keyLine(info->section, key),
+            addFinding(FINDING_WARNING, F_MISSING_SECTION, where, keyLine(info->section, key),
                        name);
         }
         checkTitleWidth(e->section, e->title,
@@ -886,7 +886,7 @@ static void recordEntries(int page)
         if (e->commandCount == 0 && e->sectionExists) {
             char section[WHERE_BYTES];
             whereSection(section, sizeof section, e->section);
-            addFinding(SEVERITY_NOTE, F_NO_COMMANDS, section, 0);
+            addFinding(FINDING_NOTE, F_NO_COMMANDS, section, 0);
         }
     }
     freeEntries();
@@ -904,18 +904,18 @@ static void checkEncoding(void)
     report->encoding = wide ? "shift_jis" : "ascii";
     if (n >= 2 && ((d[0] == 0xFF && d[1] == 0xFE) || (d[0] == 0xFE && d[1] == 0xFF))) {
         report->encoding = "utf-16";
-        addFinding(SEVERITY_ERROR, F_BOM_UTF16, "MENU.DAT", 1);
+        addFinding(FINDING_ERROR, F_BOM_UTF16, "MENU.DAT", 1);
         return;
     }
     if (n >= 3 && d[0] == 0xEF && d[1] == 0xBB && d[2] == 0xBF) {
         report->encoding = "utf-8";
-        addFinding(SEVERITY_ERROR, F_BOM_UTF8, "MENU.DAT", 1);
+        addFinding(FINDING_ERROR, F_BOM_UTF8, "MENU.DAT", 1);
         return;
     }
     if (looksUtf8(d, n)) {
         report->encoding = "utf-8";
         long at = firstBadSjis(d, n, 0);
-        addFinding(SEVERITY_ERROR, F_UTF8_TEXT, "MENU.DAT", at >= 0 ? lineAt(&scan, (size_t)at) : 0);
+        addFinding(FINDING_ERROR, F_UTF8_TEXT, "MENU.DAT", at >= 0 ? lineAt(&scan, (size_t)at) : 0);
         return;
     }
     long at = firstBadSjis(d, n, 0);
@@ -924,7 +924,7 @@ static void checkEncoding(void)
         snprintf(bytes, sizeof bytes, "%02X", d[at]);
         if ((size_t)at + 1 < n && d[at] >= 0x81)
             snprintf(bytes, sizeof bytes, "%02X %02X", d[at], d[at + 1]);
-        addFinding(SEVERITY_WARNING, F_BAD_SJIS, "MENU.DAT", lineAt(&scan, (size_t)at), bytes);
+        addFinding(FINDING_WARNING, F_BAD_SJIS, "MENU.DAT", lineAt(&scan, (size_t)at), bytes);
         at = firstBadSjis(d, n, (size_t)at + 1);
     }
 }
@@ -939,12 +939,12 @@ static void visitName(const char* relative, const char* name, int isDirectory, i
     if (problems & NAME_JOLIET_LONG) {
         char units[16];
         numberText(units, sizeof units, hostNameUnits(name));
-        addFinding(SEVERITY_ERROR, F_JOLIET_LONG, shown, 0, units);
+        addFinding(FINDING_ERROR, F_JOLIET_LONG, shown, 0, units);
     }
     if (problems & NAME_TOO_DEEP)
-        addFinding(SEVERITY_WARNING, F_ISO_DEPTH, shown, 0);
+        addFinding(FINDING_WARNING, F_ISO_DEPTH, shown, 0);
     if (problems & NAME_NOT_8_3)
-        addFinding(SEVERITY_WARNING, F_ISO_LEVEL1, shown, 0, isDirectory ? "directory" : "file");
+        addFinding(FINDING_WARNING, F_ISO_LEVEL1, shown, 0, isDirectory ? "directory" : "file");
 }
 
 static void checkDiscFiles(void)
@@ -952,11 +952,11 @@ static void checkDiscFiles(void)
     char absolute[16];
     snprintf(absolute, sizeof absolute, "%c:\\MENU.EXE", options->drive);
     if (findAbsolute(absolute) != DISC_FILE)
-        addFinding(SEVERITY_NOTE, F_NO_MENU_EXE, "MENU.EXE", 0);
+        addFinding(FINDING_NOTE, F_NO_MENU_EXE, "MENU.EXE", 0);
     char autorun[16];
     snprintf(autorun, sizeof autorun, "%c:\\AUTORUN.INF", options->drive);
     if (findAbsolute(autorun) != DISC_FILE)
-        addFinding(SEVERITY_NOTE, F_NO_AUTORUN, "autorun.inf", 0);
+        addFinding(FINDING_NOTE, F_NO_AUTORUN, "autorun.inf", 0);
     walkDisc(hostFolder, visitName, 0, MAX_WALK);
 }
 
@@ -981,7 +981,7 @@ static void checkMenu(void)
         whereKey(where, sizeof where, "MENU", key);
         if (!info->sectionExists) {
             sjisToUtf8(info->section, name, sizeof name);
-            addFinding(SEVERITY_WARNING, F_MISSING_SECTION, where, keyLine("MENU", key), name);
+            addFinding(FINDING_WARNING, F_MISSING_SECTION, where, keyLine("MENU", key), name);
         }
         checkTitleWidth(info->section, info->title, controlSize[CONTROL_FIRST_TAB][0]);
         markRole(info->section, ROLE_PAGE, 0);
@@ -989,11 +989,11 @@ static void checkMenu(void)
         if (report->pages[p].entryCount == 0 && info->sectionExists) {
             char section[WHERE_BYTES];
             whereSection(section, sizeof section, info->section);
-            addFinding(SEVERITY_NOTE, F_EMPTY_PAGE, section, 0);
+            addFinding(FINDING_NOTE, F_EMPTY_PAGE, section, 0);
         }
     }
     if (report->pageCount == 0 && report->menuFound)
-        addFinding(SEVERITY_ERROR, F_NO_PAGES, "[MENU] Page1", keyLine("MENU", "Page1"));
+        addFinding(FINDING_ERROR, F_NO_PAGES, "[MENU] Page1", keyLine("MENU", "Page1"));
 }
 
 int runCheck(const CheckOptions* opts, CheckReport* out)
@@ -1006,7 +1006,7 @@ int runCheck(const CheckOptions* opts, CheckReport* out)
     out->encoding = "";
     // The model joins names to homeDir: the folder and MENU.DAT must fit it.
     if (!fullFolderPath(opts->folder, hostFolder, sizeof hostFolder) ||
-        strlen(hostFolder) + sizeof "/MENU.DAT" > PATH_BYTES)
+        strlen(hostFolder) + sizeof "/MENU.DAT" > PATH_BYTES || !folderReadable(hostFolder))
         return 0;
     copyText(out->folder, sizeof out->folder, hostFolder);
     snprintf(discRoot, sizeof discRoot, "%c:\\", opts->drive);
@@ -1039,11 +1039,11 @@ int runCheck(const CheckOptions* opts, CheckReport* out)
     if (out->menuFound && scanMenuFile(host, &scan)) {
         out->menuBytes = (long)scan.size;
         if (!same)
-            addFinding(SEVERITY_NOTE, F_NAME_CASE, "MENU.DAT", 0, "MENU.DAT");
+            addFinding(FINDING_NOTE, F_NAME_CASE, "MENU.DAT", 0, "MENU.DAT");
     } else {
         memset(&scan, 0, sizeof scan);
         scanMenuData((const unsigned char*)"", 0, &scan);
-        addFinding(SEVERITY_ERROR, F_MENU_MISSING, "MENU.DAT", 0);
+        addFinding(FINDING_ERROR, F_MENU_MISSING, "MENU.DAT", 0);
     }
     sectionRoles = (int*)calloc((size_t)scan.sectionCount + 1, sizeof(int));
     sectionCommands = (int*)calloc((size_t)scan.sectionCount + 1, sizeof(int));

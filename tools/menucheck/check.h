@@ -10,7 +10,7 @@
 #include "launch/launch.h"
 #include "menu/model.h"
 
-enum Severity { SEVERITY_NOTE, SEVERITY_WARNING, SEVERITY_ERROR };
+enum Severity { FINDING_NOTE, FINDING_WARNING, FINDING_ERROR };
 
 // What a finding is about; messages.cpp gives each its text.
 enum FindingCode {

@@ -211,6 +211,20 @@ DiscKind findOnDisc(const char* folder, const char* absolute, char* host,
     return kind;
 }
 
+int folderReadable(const char* folder)
+{
+    char pattern[HOST_PATH];
+    copyText(pattern, sizeof pattern, folder);
+    if (!appendName(pattern, sizeof pattern, "*.*"))
+        return 0;
+    DirEntry entry;
+    void* search = dirFindFirst(pattern, &entry);
+    if (!search)
+        return 0;
+    dirFindClose(search);
+    return 1;
+}
+
 static bool isDCharacter(char c)
 {
     // Lower case is accepted: image makers write it in upper case.

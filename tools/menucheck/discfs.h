@@ -26,6 +26,9 @@ enum DiscKind { DISC_MISSING = 0, DISC_FILE = 1, DISC_DIRECTORY = 2 };
 DiscKind findOnDisc(const char* folder, const char* absolute, char* host,
                     size_t hostSize, int* sameName);
 
+// 1 when a host folder can be listed.
+int folderReadable(const char* folder);
+
 // One name of the disc folder that breaks a file-system rule.
 enum NameProblem {
     NAME_NOT_8_3 = 1,     // not an ISO 9660 level 1 name

@@ -336,7 +336,7 @@ const char* findingName(FindingCode code)
 
 const char* severityName(Severity severity)
 {
-    return severity == SEVERITY_ERROR ? "error" : severity == SEVERITY_WARNING ? "warning" : "note";
+    return severity == FINDING_ERROR ? "error" : severity == FINDING_WARNING ? "warning" : "note";
 }
 
 static const char* wordFor(const char* code, Language language)

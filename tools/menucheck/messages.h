@@ -54,9 +54,9 @@ enum Label {
     LABEL_NO_FINDINGS,
     LABEL_LINE,           // %1 line number
     LABEL_SUMMARY,        // %1 errors, %2 warnings, %3 notes
-    LABEL_SEVERITY_ERROR,
-    LABEL_SEVERITY_WARNING,
-    LABEL_SEVERITY_NOTE,
+    LABEL_FINDING_ERROR,
+    LABEL_FINDING_WARNING,
+    LABEL_FINDING_NOTE,
     LABEL_NO_PAGES,
     LABEL_COUNT
 };

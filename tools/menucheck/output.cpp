@@ -181,16 +181,16 @@ static void textFindings(OutputText* out, const CheckReport* r, Language languag
     if (r->findingCount == 0)
         label(out, language, LABEL_NO_FINDINGS, "  ");
     // Errors first, then warnings, then notes; file order within each.
-    for (int severity = SEVERITY_ERROR; severity >= SEVERITY_NOTE; severity--) {
+    for (int severity = FINDING_ERROR; severity >= FINDING_NOTE; severity--) {
         for (int i = 0; i < r->findingCount; i++) {
             const Finding* f = &r->findings[i];
             if ((int)f->severity != severity)
                 continue;
             char message[TEXT_BYTES * 2], line[64];
             findingText(f, language, message, sizeof message);
-            Label name = severity == SEVERITY_ERROR     ? LABEL_SEVERITY_ERROR
-                         : severity == SEVERITY_WARNING ? LABEL_SEVERITY_WARNING
-                                                        : LABEL_SEVERITY_NOTE;
+            Label name = severity == FINDING_ERROR     ? LABEL_FINDING_ERROR
+                         : severity == FINDING_WARNING ? LABEL_FINDING_WARNING
+                                                        : LABEL_FINDING_NOTE;
             putf(out, "  %s", labelText(name, language));
             if (f->where[0])
                 putf(out, " %s", f->where);
