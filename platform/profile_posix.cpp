@@ -5,6 +5,7 @@
 // writes are dropped). File paths are Windows-style: backslashes become
 // slashes.
 #include "platform/platform.h"
+#include "platform/posix_path.h"
 
 #include "menu/ini.h"
 
@@ -19,16 +20,6 @@ enum { POSIX_PATH_BYTES = 4096 };
 // A profile larger than this is not a profile; reading it as missing keeps
 // a stray file from taking the memory.
 static const long MAX_PROFILE_BYTES = 16L * 1024 * 1024;
-
-static bool toPosixPath(const char* path, char* out, size_t size)
-{
-    size_t n = strlen(path);
-    if (n >= size)
-        return false;
-    for (size_t i = 0; i <= n; i++)
-        out[i] = path[i] == '\\' ? '/' : path[i];
-    return true;
-}
 
 // The whole file in a malloc'ed block (null and 0 bytes when it cannot be
 // read, as for a missing file).

@@ -2,6 +2,7 @@
 // tests. Paths are Windows-style: backslashes become slashes here, and a
 // drive letter has no meaning (the current drive is 0, "none").
 #include "platform/platform.h"
+#include "platform/posix_path.h"
 
 #include <dirent.h>
 #include <stdio.h>
@@ -12,9 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Copies a Windows-style path into out with slashes; false when it does
-// not fit.
-static bool toPosix(const char* path, char* out, size_t size)
+bool toPosixPath(const char* path, char* out, size_t size)
 {
     size_t n = strlen(path);
     if (n >= size)
@@ -27,7 +26,7 @@ static bool toPosix(const char* path, char* out, size_t size)
 int fileOpenRead(const char* path)
 {
     char p[4096];
-    if (!toPosix(path, p, sizeof p))
+    if (!toPosixPath(path, p, sizeof p))
         return -1;
     int fd = open(p, O_RDONLY);
     if (fd < 0)
@@ -108,7 +107,7 @@ void* dirFindFirst(const char* pattern, DirEntry* entry)
     if (!s)
         return 0;
     char p[4096];
-    if (!toPosix(pattern, p, sizeof p)) {
+    if (!toPosixPath(pattern, p, sizeof p)) {
         free(s);
         return 0;
     }
@@ -151,13 +150,13 @@ void dirFindClose(void* search)
 int removeFile(const char* path)
 {
     char p[4096];
-    return toPosix(path, p, sizeof p) && unlink(p) == 0 ? 1 : 0;
+    return toPosixPath(path, p, sizeof p) && unlink(p) == 0 ? 1 : 0;
 }
 
 int removeDirectory(const char* path)
 {
     char p[4096];
-    return toPosix(path, p, sizeof p) && rmdir(p) == 0 ? 1 : 0;
+    return toPosixPath(path, p, sizeof p) && rmdir(p) == 0 ? 1 : 0;
 }
 
 int currentDrive(void)
@@ -173,5 +172,5 @@ int changeDrive(int)
 int changeDirectory(const char* path)
 {
     char p[4096];
-    return toPosix(path, p, sizeof p) && chdir(p) == 0 ? 1 : 0;
+    return toPosixPath(path, p, sizeof p) && chdir(p) == 0 ? 1 : 0;
 }
