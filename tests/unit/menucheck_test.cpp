@@ -596,6 +596,7 @@ TEST(MenuCheck, ShiftJisToUtf8)
         {"\x95\x5C", 16, "\xE8\xA1\xA8"},                   // 表: 0x5C second byte
         {"A\x80", 16, "A\xEF\xBF\xBD"},                     // no character
         {"A\x82", 16, "A\xEF\xBF\xBD"},                     // lead byte at the end
+        {"A\x82\r", 16, "A\xEF\xBF\xBD\xEF\xBF\xBD"},         // and a control byte
         {"\x82\xa0\x82\xa2", 6, "\xE3\x81\x82"},            // あい cut whole
         {"", 4, ""},
     };

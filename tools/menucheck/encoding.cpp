@@ -114,6 +114,10 @@ void sjisToUtf8(const char* sjis, char* out, size_t outSize)
         unsigned cp = 0xFFFD;
         if (valid && !sjisCharToUnicode(p, n, &cp))
             cp = 0xFFFD;
+        // Control bytes (a line break a lone lead byte took along, say)
+        // would break the report's lines.
+        if (cp < 0x20 || cp == 0x7F)
+            cp = 0xFFFD;
         char bytes[4];
         size_t k = putCodePoint(cp, bytes);
         if (used + k > outSize - 1)

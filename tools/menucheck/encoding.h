@@ -7,7 +7,8 @@
 #include <stddef.h>
 
 // Shift-JIS (code page 932) to UTF-8, cut at a character boundary to fit
-// outSize - 1 bytes; a byte that starts no valid character becomes U+FFFD.
+// outSize - 1 bytes; a byte that starts no valid character, and a control
+// character, becomes U+FFFD.
 void sjisToUtf8(const char* sjis, char* out, size_t outSize);
 
 // Bytes of the character at p in Shift-JIS: 2 for a lead byte followed by
