@@ -18,6 +18,7 @@
 #include "graphics/dib.h"
 #include "graphics/layout.h"
 #include "menu/home.h"
+#include "menu/text.h"
 #include "tools/menucheck/check.h"
 #include "tools/menucheck/discfs.h"
 #include "tools/menucheck/encoding.h"
@@ -60,6 +61,13 @@ std::string hostPath(const std::string& dir, const std::string& name)
 void makeFolders(const std::string& path)
 {
     for (size_t at = 1; at < path.size(); at++) {
+#ifdef _WIN32
+        // Shift-JIS names: a second byte of 0x5C is no separator.
+        if (isLeadByte((unsigned char)path[at])) {
+            at++;
+            continue;
+        }
+#endif
         if (path[at] != '/' && path[at] != '\\')
             continue;
         std::string part = path.substr(0, at);
@@ -395,6 +403,28 @@ TEST(MenuCheck, DriveLetterOfTheDisc)
     EXPECT_STREQ("D:\\SETUP\\SETUP.EXE", r.commands[0].launch.expanded);
     EXPECT_STREQ("D:\\SETUP\\setup.exe", r.commands[0].launch.target);
     EXPECT_EQ(0, reportStatus(&r)) << disc.listing();
+}
+
+// Japanese names in MENU.DAT (Shift-JIS) find the files of the folder,
+// whose names the host keeps in UTF-8 natively and in Shift-JIS under
+// Windows; 表 ends in the byte of a backslash.
+TEST(MenuCheck, JapaneseNamesAreFound)
+{
+    Disc disc;
+    disc.standard();
+#ifdef _WIN32
+    disc.file("\x89\xe6\x91\x9c\\\x95\x5c.BMP", bmpFile(24, 24));  // 画像\表.BMP
+#else
+    disc.file("\xe7\x94\xbb\xe5\x83\x8f\\\xe8\xa1\xa8.BMP", bmpFile(24, 24));
+#endif
+    disc.file("MENU.DAT", std::string(entryHead) + "Bmp1=\x89\xe6\x91\x9c\\\x95\x5c.BMP\r\n");
+    const CheckReport& r = disc.check();
+    ASSERT_EQ(1, r.pictureCount);
+    EXPECT_EQ(PICTURE_OK, r.pictures[0].reason);
+    EXPECT_STREQ("Q:\\\x89\xe6\x91\x9c\\\x95\x5c.BMP", r.pictures[0].discPath);
+    // Only ISO 9660 level 1 minds the names: one for the folder, one for the file.
+    EXPECT_EQ(0, r.errors) << disc.listing();
+    EXPECT_EQ(2, r.warnings) << disc.listing();
 }
 
 // The model's menu globals are the menu's own: a check leaves them as found.

@@ -1032,8 +1032,9 @@ int runCheck(const CheckOptions* opts, CheckReport* out)
         // The folder was measured to leave room for the name.
         copyText(host, sizeof host, hostFolder);
         size_t used = strlen(host);
-        host[used] = HOST_SEPARATOR;
-        copyText(host + used + 1, sizeof host - used - 1, "MENU.DAT");
+        if (!hostEndsInSeparator(host))
+            host[used++] = HOST_SEPARATOR;
+        copyText(host + used, sizeof host - used, "MENU.DAT");
     }
     copyText(menuFilePath, sizeof menuFilePath, host);
     if (out->menuFound && scanMenuFile(host, &scan)) {

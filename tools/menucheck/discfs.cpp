@@ -139,10 +139,14 @@ static bool appendName(char* path, size_t size, const char* name,
 {
     size_t used = strlen(path);
     size_t n = strlen(name);
-    if (used + 1 + n + 1 > size)
+    // A root ("D:\", "/") already ends in its separator.
+    bool root = hostEndsInSeparator(path) != 0;
+    size_t gap = root ? 0 : 1;
+    if (used + gap + n + 1 > size)
         return false;
-    path[used] = separator;
-    memcpy(path + used + 1, name, n + 1);
+    if (!root)
+        path[used] = separator;
+    memcpy(path + used + gap, name, n + 1);
     return true;
 }
 

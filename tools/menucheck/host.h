@@ -12,6 +12,10 @@ enum { HOST_PATH = 4096 };  // longest path of the disc folder handled
 #define HOST_SEPARATOR '\\'
 #else
 #define HOST_SEPARATOR '/'
+// 1 when a host path ends in a separator (a two-byte character's second
+// byte is none).
+int hostEndsInSeparator(const char* path);
+
 // Writes the report to standard output: UTF-8 as it is natively and for
 // JSON; on Windows, text goes to a console as UTF-16 and elsewhere in the
 // console's code page.
@@ -33,6 +37,10 @@ int hostNameUnits(const char* name);
 // The full path of a folder, without a trailing separator (except a
 // root's); 0 when it cannot be had or does not fit.
 int fullFolderPath(const char* folder, char* out, size_t size);
+
+// 1 when a host path ends in a separator (a two-byte character's second
+// byte is none).
+int hostEndsInSeparator(const char* path);
 
 // Writes the report to standard output: UTF-8 as it is natively and for
 // JSON; on Windows, text goes to a console as UTF-16 and elsewhere in the

@@ -55,6 +55,12 @@ int hostNameUnits(const char* name)
     return units;
 }
 
+int hostEndsInSeparator(const char* path)
+{
+    size_t n = strlen(path);
+    return n > 0 && path[n - 1] == '/';
+}
+
 int fullFolderPath(const char* folder, char* out, size_t size)
 {
     char* full = realpath(folder, 0);

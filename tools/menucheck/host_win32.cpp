@@ -41,6 +41,18 @@ int hostNameUnits(const char* name)
     return n > 0 ? n - 1 : 0;
 }
 
+int hostEndsInSeparator(const char* path)
+{
+    // Walked from the start: in the ANSI code page a second byte may be 0x5C.
+    int last = 0;
+    for (const char* p = path; *p; p++) {
+        last = *p == '\\' || *p == '/';
+        if (IsDBCSLeadByte((BYTE)*p) && p[1])
+            p++;
+    }
+    return last;
+}
+
 int fullFolderPath(const char* folder, char* out, size_t size)
 {
     char full[MAX_PATH];
@@ -48,7 +60,7 @@ int fullFolderPath(const char* folder, char* out, size_t size)
     if (n == 0 || n >= sizeof full)
         return 0;
     // No trailing separator, except a drive root's ("D:\").
-    while (n > 3 && (full[n - 1] == '\\' || full[n - 1] == '/'))
+    while (n > 3 && hostEndsInSeparator(full))
         full[--n] = 0;
     if (n >= size)
         return 0;
