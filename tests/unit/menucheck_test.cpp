@@ -414,17 +414,22 @@ TEST(MenuCheck, JapaneseNamesAreFound)
     disc.standard();
 #ifdef _WIN32
     disc.file("\x89\xe6\x91\x9c\\\x95\x5c.BMP", bmpFile(24, 24));  // 画像\表.BMP
+    disc.file("\x95\x5c.TXT", "x");                                   // 表.TXT
 #else
     disc.file("\xe7\x94\xbb\xe5\x83\x8f\\\xe8\xa1\xa8.BMP", bmpFile(24, 24));
+    disc.file("\xe8\xa1\xa8.TXT", "x");
 #endif
-    disc.file("MENU.DAT", std::string(entryHead) + "Bmp1=\x89\xe6\x91\x9c\\\x95\x5c.BMP\r\n");
+    disc.file("MENU.DAT", std::string(entryHead) + "Bmp1=\x89\xe6\x91\x9c\\\x95\x5c.BMP\r\n"
+                                                   "Command1=Go,\x95\x5c.TXT\r\n");
     const CheckReport& r = disc.check();
     ASSERT_EQ(1, r.pictureCount);
     EXPECT_EQ(PICTURE_OK, r.pictures[0].reason);
     EXPECT_STREQ("Q:\\\x89\xe6\x91\x9c\\\x95\x5c.BMP", r.pictures[0].discPath);
-    // Only ISO 9660 level 1 minds the names: one for the folder, one for the file.
+    ASSERT_EQ(1, r.commandCount);
+    EXPECT_STREQ("Q:\\\x95\x5c.txt", r.commands[0].launch.target);
+    // Only ISO 9660 level 1 minds the names: the folder and the two files.
     EXPECT_EQ(0, r.errors) << disc.listing();
-    EXPECT_EQ(2, r.warnings) << disc.listing();
+    EXPECT_EQ(3, r.warnings) << disc.listing();
 }
 
 // The model's menu globals are the menu's own: a check leaves them as found.

@@ -93,9 +93,10 @@ static void numberedKey(char* key, size_t size, const char* prefix, int n)
 // "[SECTION] Key" in UTF-8.
 static void whereKey(char* out, size_t size, const char* section, const char* key)
 {
-    char name[NAME_BYTES * 4 + SCAN_NAME_BYTES * 3];
+    char name[NAME_BYTES * 4 + SCAN_NAME_BYTES * 3], keyName[SCAN_NAME_BYTES * 3];
     sjisToUtf8(section, name, sizeof name);
-    snprintf(out, size, "[%s] %s", name, key);
+    sjisToUtf8(key, keyName, sizeof keyName);
+    snprintf(out, size, "[%s] %s", name, keyName);
 }
 
 // "[SECTION]" in UTF-8.
@@ -258,12 +259,14 @@ static void checkSectionKeys(int s)
         if (key->comment)
             continue;
         whereKey(where, sizeof where, name, key->name);
+        char shown[SCAN_NAME_BYTES * 3];  // the key's name for findings
+        sjisToUtf8(key->name, shown, sizeof shown);
         // The first of two keys of one name is the one read.
         int first = findKey(&scan, s, key->name);
         if (first >= 0 && first != k) {
             char line[16];
             numberText(line, sizeof line, scan.keys[first].line);
-            addFinding(FINDING_WARNING, F_DUPLICATE_KEY, where, key->line, key->name, line);
+            addFinding(FINDING_WARNING, F_DUPLICATE_KEY, where, key->line, shown, line);
             continue;
         }
         char prefix[SCAN_NAME_BYTES];
@@ -286,7 +289,7 @@ static void checkSectionKeys(int s)
                       (isPrefix("BtnPos", prefix) || isPrefix("BtnBmp", prefix) ||
                        isPrefix("BtnTextCol", prefix));
         if ((list >= 0 || button) && form == 2) {
-            addFinding(FINDING_WARNING, F_KEY_NUMBER_FORM, where, key->line, key->name);
+            addFinding(FINDING_WARNING, F_KEY_NUMBER_FORM, where, key->line, shown);
             continue;
         }
         char value[8];
@@ -302,9 +305,9 @@ static void checkSectionKeys(int s)
                 numberText(count, sizeof count, counts[list]);
                 numberedKey(missing, sizeof missing, lists[list], counts[list] + 1);
                 if (list == 0 && n > PAGE_SLOTS)
-                    addFinding(FINDING_WARNING, F_PAGE_BEYOND_FIVE, where, key->line, key->name);
+                    addFinding(FINDING_WARNING, F_PAGE_BEYOND_FIVE, where, key->line, shown);
                 else
-                    addFinding(FINDING_WARNING, F_LIST_GAP, where, key->line, key->name,
+                    addFinding(FINDING_WARNING, F_LIST_GAP, where, key->line, shown,
                                missing, count);
                 continue;
             }
@@ -326,7 +329,7 @@ static void checkSectionKeys(int s)
                     continue;
                 char count[16];
                 numberText(count, sizeof count, commands);
-                addFinding(FINDING_WARNING, F_KEY_ABOVE_COUNT, where, key->line, key->name,
+                addFinding(FINDING_WARNING, F_KEY_ABOVE_COUNT, where, key->line, shown,
                            count);
                 continue;
             }
@@ -339,7 +342,7 @@ static void checkSectionKeys(int s)
                                isPrefix("BtnPos", prefix) ? 2 : 3);
         }
         if (!known)
-            addFinding(FINDING_WARNING, F_UNKNOWN_KEY, where, key->line, key->name);
+            addFinding(FINDING_WARNING, F_UNKNOWN_KEY, where, key->line, shown);
     }
 }
 
@@ -352,8 +355,10 @@ static void checkSections(void)
         if (s == 0) {
             for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; k++)
                 if (!scan.keys[k].comment && scan.keys[k].hasValue) {
+                    char shown[SCAN_NAME_BYTES * 3];
+                    sjisToUtf8(scan.keys[k].name, shown, sizeof shown);
                     addFinding(FINDING_WARNING, F_KEYS_BEFORE_SECTION, "", scan.keys[k].line,
-                               scan.keys[k].name);
+                               shown);
                 }
             continue;
         }
@@ -540,6 +545,20 @@ static void inFolder(char* out, size_t size, const char* folder, const char* nam
     absoluteDiscPath(discRoot, joined, out, size);
 }
 
+// A separator or drive colon, never a two-byte character's second byte.
+static bool hasPathPart(const char* name)
+{
+    for (const char* p = name; *p; p++) {
+        if (isLeadByte((unsigned char)*p) && p[1]) {
+            p++;
+            continue;
+        }
+        if (*p == '\\' || *p == '/' || *p == ':')
+            return true;
+    }
+    return false;
+}
+
 static bool isSystemProgram(const char* name)
 {
     for (size_t i = 0; i < sizeof systemPrograms / sizeof systemPrograms[0]; i++)
@@ -680,7 +699,7 @@ static void planCommand(CommandInfo* c, const char* section)
             inFolder(candidates[candidateCount++], DISC_PATH_BYTES, given, name);
         }
     }
-    bool hasPath = strchr(name, '\\') || strchr(name, '/') || strchr(name, ':');
+    bool hasPath = hasPathPart(name);
     if (hasPath) {
         absoluteDiscPath(cwd, name, candidates[candidateCount++], DISC_PATH_BYTES);
     } else if (name[0]) {
