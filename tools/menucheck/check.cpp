@@ -1015,6 +1015,40 @@ static void checkMenu(void)
         addFinding(FINDING_ERROR, F_NO_PAGES, "[MENU] Page1", keyLine("MENU", "Page1"));
 }
 
+// Errors first, then warnings, then notes; by line of MENU.DAT within each,
+// the findings about files after those of lines, otherwise as found.
+static int findingOrder(const void* a, const void* b)
+{
+    const Finding* x = &report->findings[*(const int*)a];
+    const Finding* y = &report->findings[*(const int*)b];
+    if (x->severity != y->severity)
+        return x->severity > y->severity ? -1 : 1;
+    long lx = x->line > 0 ? x->line : 0x7FFFFFFFL;
+    long ly = y->line > 0 ? y->line : 0x7FFFFFFFL;
+    if (lx != ly)
+        return lx < ly ? -1 : 1;
+    return *(const int*)a - *(const int*)b;
+}
+
+static void sortFindings(void)
+{
+    int n = report->findingCount;
+    if (n < 2)
+        return;
+    int* order = (int*)malloc((size_t)n * sizeof(int));
+    Finding* sorted = (Finding*)malloc((size_t)n * sizeof(Finding));
+    if (order && sorted) {
+        for (int i = 0; i < n; i++)
+            order[i] = i;
+        qsort(order, (size_t)n, sizeof(int), findingOrder);
+        for (int i = 0; i < n; i++)
+            sorted[i] = report->findings[order[i]];
+        memcpy(report->findings, sorted, (size_t)n * sizeof(Finding));
+    }
+    free(order);
+    free(sorted);
+}
+
 int runCheck(const CheckOptions* opts, CheckReport* out)
 {
     memset(out, 0, sizeof *out);
@@ -1074,6 +1108,7 @@ int runCheck(const CheckOptions* opts, CheckReport* out)
         checkMenu();
         checkSections();
         checkDiscFiles();
+        sortFindings();
     }
     free(sectionRoles);
     free(sectionCommands);

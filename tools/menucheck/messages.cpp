@@ -279,7 +279,7 @@ static const char* const labels[LABEL_COUNT][2] = {
     {"MENU.DAT: %1, %2 bytes", "MENU.DAT: %1、%2 バイト"},
     {"MENU.DAT: missing", "MENU.DAT: ありません"},
     {"Start screen", "開始画面"},
-    {"Page %1 [%2] \"%3\": %4 entries", "ページ %1 [%2]「%3」: エントリ %4 個"},
+    {"Page %1 [%2] \"%3\", entries: %4", "ページ %1 [%2]「%3」: エントリ %4 個"},
     {"Page %1 [%2]: the section does not exist", "ページ %1 [%2]: セクションがありません"},
     {"Group %1 of %2", "グループ %1/%2"},
     {"Slot %1: entry %4 [%2] \"%3\"", "欄 %1: エントリ %4 [%2]「%3」"},

@@ -180,28 +180,24 @@ static void textFindings(OutputText* out, const CheckReport* r, Language languag
     label(out, language, LABEL_FINDINGS, "");
     if (r->findingCount == 0)
         label(out, language, LABEL_NO_FINDINGS, "  ");
-    // Errors first, then warnings, then notes; file order within each.
-    for (int severity = FINDING_ERROR; severity >= FINDING_NOTE; severity--) {
-        for (int i = 0; i < r->findingCount; i++) {
-            const Finding* f = &r->findings[i];
-            if ((int)f->severity != severity)
-                continue;
-            char message[TEXT_BYTES * 2], line[64];
-            findingText(f, language, message, sizeof message);
-            Label name = severity == FINDING_ERROR     ? LABEL_FINDING_ERROR
-                         : severity == FINDING_WARNING ? LABEL_FINDING_WARNING
-                                                        : LABEL_FINDING_NOTE;
-            putf(out, "  %s", labelText(name, language));
-            if (f->where[0])
-                putf(out, " %s", f->where);
-            if (f->line > 0) {
-                char number[16];
-                snprintf(number, sizeof number, "%d", f->line);
-                formatText(line, sizeof line, labelText(LABEL_LINE, language), number, 0, 0, 0);
-                putf(out, " (%s)", line);
-            }
-            putf(out, ": %s\n", message);
+    // In the report's order: the worst first.
+    for (int i = 0; i < r->findingCount; i++) {
+        const Finding* f = &r->findings[i];
+        char message[TEXT_BYTES * 2], line[64];
+        findingText(f, language, message, sizeof message);
+        Label name = f->severity == FINDING_ERROR     ? LABEL_FINDING_ERROR
+                     : f->severity == FINDING_WARNING ? LABEL_FINDING_WARNING
+                                                      : LABEL_FINDING_NOTE;
+        putf(out, "  %s", labelText(name, language));
+        if (f->where[0])
+            putf(out, " %s", f->where);
+        if (f->line > 0) {
+            char number[16];
+            snprintf(number, sizeof number, "%d", f->line);
+            formatText(line, sizeof line, labelText(LABEL_LINE, language), number, 0, 0, 0);
+            putf(out, " (%s)", line);
         }
+        putf(out, ": %s\n", message);
     }
 }
 
