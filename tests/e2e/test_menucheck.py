@@ -129,19 +129,25 @@ def test_messages_in_the_language_asked_for(tmp_path, args, env, japanese):
 @pytest.fixture(scope="module")
 def recording_wine(xvfb, recorder):  # noqa: F811 (fixture)
     """A prefix of its own where .txt documents and Notepad both start the
-    recorder."""
+    recorder, and drive R: is a CD-ROM drive."""
     wine = Wine(xvfb)
     try:
         wine.boot()
         opener = os.path.join(wine.prefix, "drive_c", "mcheck", "opener.exe")
         os.makedirs(os.path.dirname(opener))
         shutil.copy(recorder, opener)
-        for key, value in (("HKCR\\.txt", "txtfile"),
-                           ("HKCR\\txtfile\\shell\\open\\command",
-                            '"C:\\mcheck\\opener.exe" "%1"')):
-            subprocess.run(["wine", "reg", "add", key, "/ve", "/d", value, "/f"],
+        for key, name, value in (("HKCR\\.txt", None, "txtfile"),
+                                 ("HKCR\\txtfile\\shell\\open\\command", None,
+                                  '"C:\\mcheck\\opener.exe" "%1"'),
+                                 ("HKLM\\Software\\Wine\\Drives", "r:", "cdrom")):
+            subprocess.run(["wine", "reg", "add", key] + (["/v", name] if name else ["/ve"]) +
+                           ["/d", value, "/f"],
                            env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, check=True, timeout=60)
+        # Drive types are read when the server starts.
+        for args in (["-k"], ["-w"], ["-p"]):
+            subprocess.run(["wineserver"] + args, env=wine.env, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # Notepad's builtin is kept from loading in favour of the file.
         for folder in ("system32", ""):
             shutil.copy(recorder, os.path.join(wine.prefix, "drive_c", "windows", folder,
@@ -284,10 +290,6 @@ def test_disc_image_opens_the_menu_from_a_cdrom_drive(recording_wine, wine_log,
     for folder, dirs, files in os.walk(root):
         for name in dirs + files:
             os.chmod(os.path.join(folder, name), 0o555 if name in dirs else 0o444)
-    subprocess.run(["wine", "reg", "add", "HKLM\\Software\\Wine\\Drives", "/v", "r:", "/d",
-                    "cdrom", "/f"], env=recording_wine.env, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True,
-                   timeout=60)
     recording_wine.map_drive("R", root)
     menu = start_menu(recording_wine, "R")
     try:
