@@ -168,11 +168,14 @@ static bool knownHeaderSize(unsigned long size)
 
 // Planes, bit count with compression, and the size: what can be drawn.
 // The header must be known and inside the block.
-static bool formatKnown(PackedDib dib)
+// What a header states, checked in the order a reader needs it: planes,
+// a bit count and compression GDI draws, sizes the 16-bit measures can
+// state, a row order the compression allows.
+static DibProblem formatProblem(PackedDib dib)
 {
     bool core = isCore(dib);
     if (readU16(dib + (core ? 8 : 12)) != 1)
-        return false;
+        return DIB_PLANES;
     unsigned bits = dibBitCount(dib);
     unsigned compression = dibCompression(dib);
     bool ok;
@@ -187,16 +190,22 @@ static bool formatKnown(PackedDib dib)
     default: ok = false; break;
     }
     if (!ok)
-        return false;
+        return DIB_FORMAT;
     long long width = core ? (long long)readU16(dib + 4) : readI32(dib + 4);
     long long height = storedHeight(dib);
     // Sizes the 16-bit measures could not state would be laid out wrong.
     if (width < 1 || width > MAX_SIDE || height == 0 || height > MAX_SIDE ||
         height < -MAX_SIDE)
-        return false;
+        return DIB_DIMENSIONS;
     // Compressed pictures are bottom-up only; top-down ones cannot be drawn.
-    return height > 0 || compression == COMPRESSION_RGB ||
-           compression == COMPRESSION_BITFIELDS;
+    if (height < 0 && compression != COMPRESSION_RGB && compression != COMPRESSION_BITFIELDS)
+        return DIB_TOP_DOWN_RLE;
+    return DIB_FITS;
+}
+
+static bool formatKnown(PackedDib dib)
+{
+    return formatProblem(dib) == DIB_FITS;
 }
 
 // Bytes of the pixel bits: biSizeImage when compressed, else whole rows of
@@ -212,25 +221,33 @@ static unsigned long long pixelBytes(PackedDib dib)
     return row * dibHeight(dib);
 }
 
-bool dibFits(PackedDib dib, unsigned long blockSize)
+DibProblem dibProblem(PackedDib dib, unsigned long blockSize)
 {
     // The header size itself must be in the block before it is read.
     if (!dib || blockSize < 4)
-        return false;
+        return DIB_HEADER_SIZE;
     unsigned long headerSize = readU32(dib);
-    if (!knownHeaderSize(headerSize) || headerSize > blockSize || !formatKnown(dib))
-        return false;
+    if (!knownHeaderSize(headerSize) || headerSize > blockSize)
+        return DIB_HEADER_SIZE;
+    DibProblem format = formatProblem(dib);
+    if (format != DIB_FITS)
+        return format;
     unsigned long long bits = pixelBytes(dib);
     // GDI needs the compressed size; an RLE picture without one is refused.
     if (bits == 0)
-        return false;
+        return DIB_NO_COMPRESSED_SIZE;
     // Entries are under 2^33 and an entry 4 bytes: the table is under 2^35,
     // and header + table cannot overflow 64 bits.
     unsigned long long tableEnd = headerSize + colourEntries(dib) * dibColourEntrySize(dib);
     if (tableEnd > blockSize)
-        return false;
+        return DIB_TABLE;
     // Compared with what is left, so the sum is never formed.
-    return bits <= blockSize - tableEnd;
+    return bits <= blockSize - tableEnd ? DIB_FITS : DIB_BITS;
+}
+
+bool dibFits(PackedDib dib, unsigned long blockSize)
+{
+    return dibProblem(dib, blockSize) == DIB_FITS;
 }
 
 unsigned long dibDrawInfo(PackedDib dib, unsigned char* info, unsigned long size)

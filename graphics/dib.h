@@ -28,6 +28,20 @@ const unsigned char* dibBits(PackedDib dib);     // first byte of the bits
 // compressed pictures, biSizeImage bytes). Only such pictures are drawn.
 bool dibFits(PackedDib dib, unsigned long blockSize);
 
+// Why a block is not drawn, in the order the checks are made.
+enum DibProblem {
+    DIB_FITS,
+    DIB_HEADER_SIZE,         // a header size not known, or past the block
+    DIB_PLANES,              // planes other than 1
+    DIB_FORMAT,              // a bit count and compression not drawn
+    DIB_DIMENSIONS,          // width or height 0 or over 65535
+    DIB_TOP_DOWN_RLE,        // compressed rows stored top-down
+    DIB_NO_COMPRESSED_SIZE,  // a compressed picture that states no size
+    DIB_TABLE,               // the colour table runs past the block
+    DIB_BITS,                // the pixel bits run past the block
+};
+DibProblem dibProblem(PackedDib dib, unsigned long blockSize);
+
 // The picture's header in the one form every GDI takes, for drawing: a
 // 40-byte info header followed by its RGBQUAD colour table (1, 4 and 8 bits)
 // or its three bit-field masks, whatever form the picture's own header has.

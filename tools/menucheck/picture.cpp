@@ -16,10 +16,8 @@ enum {
     DISTANCE_CACHE = 4096,
 };
 
-// The reader's limits (graphics/dib.cpp): what it takes as a file size and
-// the header sizes it knows.
+// The reader's limit (graphics/dib.cpp): what it takes as a file size.
 static const unsigned long READER_MAX_FILE = 64UL * 1024 * 1024;
-static const unsigned long knownHeaders[] = {12, 16, 40, 52, 56, 108, 124};
 
 static unsigned u16(const unsigned char* p)
 {
@@ -32,58 +30,21 @@ static unsigned long u32(const unsigned char* p)
            (unsigned long)p[3] << 24;
 }
 
-static long long i32(const unsigned char* p)
-{
-    unsigned long u = u32(p);
-    return u >= 0x80000000UL ? (long long)u - 0x100000000LL : (long long)u;
-}
 
-static bool formatDrawn(unsigned bits, unsigned compression, bool core)
-{
-    switch (compression) {
-    case BI_RGB:
-        return bits == 1 || bits == 4 || bits == 8 || bits == 24 ||
-               (!core && (bits == 16 || bits == 32));
-    case BI_RLE8: return bits == 8;
-    case BI_RLE4: return bits == 4;
-    case BI_BITFIELDS: return bits == 16 || bits == 32;
-    default: return false;
-    }
-}
-
-// Why a block that the reader refused is not drawn.
+// Why a block that the reader refused is not drawn: the reader's own answer.
 static PictureReason blockReason(const unsigned char* block, unsigned long size)
 {
-    unsigned long headerSize = u32(block);
-    bool known = false;
-    for (size_t i = 0; i < sizeof knownHeaders / sizeof knownHeaders[0]; i++)
-        known = known || knownHeaders[i] == headerSize;
-    if (!known || headerSize > size)
-        return PICTURE_HEADER;
-    bool core = headerSize == 12;
-    if (u16(block + (core ? 8 : 12)) != 1)
-        return PICTURE_PLANES;
-    unsigned bits = dibBitCount(block);
-    unsigned compression = dibCompression(block);
-    if (!formatDrawn(bits, compression, core))
-        return PICTURE_FORMAT;
-    long long width = core ? (long long)u16(block + 4) : i32(block + 4);
-    long long height = core ? (long long)u16(block + 6) : i32(block + 8);
-    if (width < 1 || width > 65535 || height == 0 || height > 65535 || height < -65535)
-        return PICTURE_DIMENSIONS;
-    bool rle = compression == BI_RLE8 || compression == BI_RLE4;
-    if (height < 0 && rle)
-        return PICTURE_TOP_DOWN_RLE;
-    if (rle && (headerSize < 24 || u32(block + 20) == 0))
-        return PICTURE_FORMAT;  // a compressed picture must state its size
-    unsigned long long tableEnd =
-        headerSize + (unsigned long long)dibColourCount(block) * dibColourEntrySize(block);
-    if (tableEnd > size)
-        return PICTURE_TABLE;
-    unsigned long long row = ((unsigned long long)dibWidth(block) * bits + 31) / 32 * 4;
-    unsigned long long pixels = rle ? u32(block + 20) : row * dibHeight(block);
-    if (pixels > size - tableEnd)
-        return PICTURE_BITS;
+    switch (dibProblem(block, size)) {
+    case DIB_FITS: return PICTURE_REFUSED;
+    case DIB_HEADER_SIZE: return PICTURE_HEADER;
+    case DIB_PLANES: return PICTURE_PLANES;
+    case DIB_FORMAT: return PICTURE_FORMAT;
+    case DIB_DIMENSIONS: return PICTURE_DIMENSIONS;
+    case DIB_TOP_DOWN_RLE: return PICTURE_TOP_DOWN_RLE;
+    case DIB_NO_COMPRESSED_SIZE: return PICTURE_FORMAT;  // must state its size
+    case DIB_TABLE: return PICTURE_TABLE;
+    case DIB_BITS: return PICTURE_BITS;
+    }
     return PICTURE_REFUSED;
 }
 
