@@ -136,7 +136,7 @@ def long_dat(cut):
     return text.encode("latin-1")
 
 
-def test_over_long_values_show_as_cut(menus, tmp_path):
+def test_over_long_values_show_as_cut(menus):
     logo = logo_bmp()
     clicks = (TAB_CENTRES[0], TAB_CENTRES[1])
     whole = run(menus, {"MENU.DAT": long_dat(False), "LOGO.BMP": logo}, clicks)
