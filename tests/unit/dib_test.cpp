@@ -14,6 +14,7 @@
 #include <unistd.h>
 #endif
 
+#include "support.h"
 #include "graphics/dib.h"
 
 namespace {
@@ -268,21 +269,6 @@ TEST(Dib, DrawInfoKeepsOnlyWhatGdiNeeds)
 
 // --- Reading BMP files ---------------------------------------------------
 
-std::string tempFolder()
-{
-#ifdef _WIN32
-    char base[MAX_PATH], dir[MAX_PATH];
-    GetTempPathA(sizeof base, base);
-    for (unsigned n = GetTickCount();; n++) {
-        snprintf(dir, sizeof dir, "%sdib%u", base, n);
-        if (CreateDirectoryA(dir, NULL))
-            return dir;
-    }
-#else
-    char dir[] = "/tmp/dibXXXXXX";
-    return mkdtemp(dir);
-#endif
-}
 
 // "BM", bfSize, reserved, bfOffBits, then the picture.
 Bytes bmpFile(const Bytes& dib, unsigned long bfSize, unsigned long offBits = 0)
@@ -306,7 +292,7 @@ protected:
     std::string dir;
     std::vector<std::string> written;
 
-    void SetUp() override { dir = tempFolder(); }
+    void SetUp() override { dir = tempFolder("dib"); }
 
     void TearDown() override
     {

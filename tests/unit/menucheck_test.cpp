@@ -24,104 +24,10 @@
 #include "tools/menucheck/encoding.h"
 #include "tools/menucheck/messages.h"
 #include "tools/menucheck/picture.h"
+#include "support.h"
 
 namespace {
 
-std::string tempFolder()
-{
-#ifdef _WIN32
-    char base[MAX_PATH], dir[MAX_PATH];
-    GetTempPathA(sizeof base, base);
-    for (unsigned n = GetTickCount();; n++) {
-        snprintf(dir, sizeof dir, "%scheck%u", base, n);
-        if (CreateDirectoryA(dir, NULL))
-            return dir;
-    }
-#else
-    char dir[] = "/tmp/checkXXXXXX";
-    return mkdtemp(dir);
-#endif
-}
-
-// A path of the disc folder from a Windows-style relative name.
-std::string hostPath(const std::string& dir, const std::string& name)
-{
-    std::string p = dir + "/" + name;
-    for (char& c : p)
-#ifdef _WIN32
-        if (c == '/')
-            c = '\\';
-#else
-        if (c == '\\')
-            c = '/';
-#endif
-    return p;
-}
-
-void makeFolders(const std::string& path)
-{
-    for (size_t at = 1; at < path.size(); at++) {
-#ifdef _WIN32
-        // Shift-JIS names: a second byte of 0x5C is no separator.
-        if (isLeadByte((unsigned char)path[at])) {
-            at++;
-            continue;
-        }
-#endif
-        if (path[at] != '/' && path[at] != '\\')
-            continue;
-        std::string part = path.substr(0, at);
-#ifdef _WIN32
-        CreateDirectoryA(part.c_str(), NULL);
-#else
-        mkdir(part.c_str(), 0755);
-#endif
-    }
-}
-
-void writeFile(const std::string& dir, const std::string& name, const std::string& bytes)
-{
-    std::string p = hostPath(dir, name);
-    makeFolders(p);
-    FILE* f = fopen(p.c_str(), "wb");
-    ASSERT_TRUE(f != nullptr) << p;
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-void put16(std::string& s, unsigned v) { s += char(v & 255); s += char((v >> 8) & 255); }
-void put32(std::string& s, unsigned v) { put16(s, v & 0xFFFF); put16(s, v >> 16); }
-
-// A BMP file with a 40-byte header: 24 bits of one colour, or an 8-bit
-// picture with a grey colour table.
-std::string bmpFile(int w, int h, int bits = 24, unsigned rgb = 0x404040)
-{
-    unsigned stride = (unsigned)(w * bits + 31) / 32 * 4;
-    unsigned table = bits == 8 ? 1024 : 0;
-    unsigned size = stride * (unsigned)h;
-    std::string s = "BM";
-    put32(s, 14 + 40 + table + size);
-    put32(s, 0);
-    put32(s, 14 + 40 + table);
-    put32(s, 40); put32(s, (unsigned)w); put32(s, (unsigned)h);
-    put16(s, 1); put16(s, (unsigned)bits); put32(s, 0); put32(s, size);
-    put32(s, 2835); put32(s, 2835); put32(s, 0); put32(s, 0);
-    for (unsigned i = 0; i < table / 4; i++) {
-        s += char(i); s += char(i); s += char(i); s += char(0);
-    }
-    for (int y = 0; y < h; y++) {
-        std::string row;
-        for (int x = 0; x < w; x++)
-            if (bits == 24) {
-                row += char(rgb & 255); row += char((rgb >> 8) & 255); row += char(rgb >> 16);
-            } else {
-                row += char(x & 255);
-            }
-        row.resize(stride, '\0');
-        s += row;
-    }
-    return s;
-}
 
 // Contents by name, so that a table row needs only names: pictures by
 // their stem, anything else a stand-in program.
@@ -143,7 +49,7 @@ struct Disc {
     CheckReport report;
     int ran = 0;
 
-    Disc() : dir(tempFolder()) { memset(&report, 0, sizeof report); }
+    Disc() : dir(tempFolder("check")) { memset(&report, 0, sizeof report); }
     ~Disc() { freeReport(&report); }
 
     void file(const std::string& name, const std::string& bytes) { writeFile(dir, name, bytes); }

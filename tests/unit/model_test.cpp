@@ -8,66 +8,12 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "graphics/layout.h"
 #include "menu/home.h"
 #include "menu/model.h"
+#include "support.h"
 
 namespace {
-
-std::string tempFolder()
-{
-#ifdef _WIN32
-    char base[MAX_PATH], dir[MAX_PATH];
-    GetTempPathA(sizeof base, base);
-    for (unsigned n = GetTickCount();; n++) {
-        snprintf(dir, sizeof dir, "%smodel%u", base, n);
-        if (CreateDirectoryA(dir, NULL))
-            return dir;
-    }
-#else
-    char dir[] = "/tmp/modelXXXXXX";
-    return mkdtemp(dir);
-#endif
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::string p = path;
-#ifndef _WIN32
-    for (char& c : p)
-        if (c == '\\')
-            c = '/';
-#endif
-    FILE* f = fopen(p.c_str(), "wb");
-    ASSERT_TRUE(f != nullptr) << p;
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-void put16(std::string& s, unsigned v) { s += char(v & 255); s += char((v >> 8) & 255); }
-void put32(std::string& s, unsigned v) { put16(s, v & 0xFFFF); put16(s, v >> 16); }
-
-// A 24-bit BMP file of w x h pixels.
-std::string bmpFile(int w, int h)
-{
-    unsigned stride = (unsigned)(w * 3 + 3) & ~3u;
-    unsigned bits = stride * (unsigned)h;
-    std::string s = "BM";
-    put32(s, 14 + 40 + bits);
-    put32(s, 0);
-    put32(s, 14 + 40);
-    put32(s, 40); put32(s, (unsigned)w); put32(s, (unsigned)h);
-    put16(s, 1); put16(s, 24); put32(s, 0); put32(s, bits);
-    put32(s, 2835); put32(s, 2835); put32(s, 0); put32(s, 0);
-    s.append(bits, '\x40');
-    return s;
-}
 
 // Stands in for the built-in default button picture.
 const unsigned char builtInButton[64] = {40};
@@ -78,7 +24,7 @@ protected:
 
     void SetUp() override
     {
-        dir = tempFolder();
+        dir = tempFolder("model");
         std::string module = dir + "\\MENU.EXE";
         setHome(module.c_str());
         defaultButtonPicture = builtInButton;
@@ -94,10 +40,10 @@ protected:
         freeCommands();
         freeEntries();
     }
-    void menu(const std::string& text) { writeFile(menuFilePath, text); }
+    void menu(const std::string& text) { writeFile(dir, "MENU.DAT", text); }
     void file(const std::string& name, const std::string& bytes)
     {
-        writeFile(dir + "\\" + name, bytes);
+        writeFile(dir, name, bytes);
     }
 };
 
@@ -112,12 +58,6 @@ TEST_F(Model, WorkedExampleFieldByField)
 {
     menu(workedExample);
     file("LOGO.BMP", bmpFile(100, 50));
-#ifdef _WIN32
-    CreateDirectoryA((dir + "\\BTN").c_str(), NULL);
-    CreateDirectoryA((dir + "\\PIC").c_str(), NULL);
-#else
-    ASSERT_EQ(0, system(("mkdir -p " + dir + "/BTN " + dir + "/PIC").c_str()));
-#endif
     file("BTN\\README.BMP", bmpFile(249, 40));
     file("PIC\\VIEWER.BMP", bmpFile(16, 16));
 
