@@ -106,6 +106,22 @@ static void* allocArray(int count, size_t size)
     return malloc((size_t)count * size);
 }
 
+// Two parallel arrays of count elements, or neither: a list that cannot be
+// held whole is held empty.
+static int allocPair(int count, void** first, size_t firstSize, void** second,
+                     size_t secondSize)
+{
+    *first = allocArray(count, firstSize);
+    *second = allocArray(count, secondSize);
+    if (*first && *second)
+        return count;
+    free(*first);
+    free(*second);
+    *first = 0;
+    *second = 0;
+    return 0;
+}
+
 void loadPages(void)
 {
     for (int t = CONTROL_FIRST_TAB; t < CONTROL_FIRST_TAB + PAGE_SLOTS; t++) {
@@ -133,16 +149,12 @@ void loadEntries(int page)
     if (page < 0 || page >= PAGE_SLOTS)
         page = 0;
     const char* section = pageSection[page];
-    int count = countKeys(section, "Menu", NAME_BYTES);
-    entrySection = (char(*)[NAME_BYTES])allocArray(count, NAME_BYTES);
-    entryTitle = (char(*)[NAME_BYTES])allocArray(count, NAME_BYTES);
-    if (!entrySection || !entryTitle) {
-        free(entrySection);
-        free(entryTitle);
-        entrySection = 0;
-        entryTitle = 0;
-        count = 0;
-    }
+    void* sections;
+    void* titles;
+    int count = allocPair(countKeys(section, "Menu", NAME_BYTES), &sections, NAME_BYTES,
+                          &titles, NAME_BYTES);
+    entrySection = (char(*)[NAME_BYTES])sections;
+    entryTitle = (char(*)[NAME_BYTES])titles;
     entryCount = count;
     for (int k = 0; k < count; k++) {
         readNumbered(section, "Menu", k + 1, entrySection[k], NAME_BYTES);
@@ -264,16 +276,12 @@ void freeCommands(void)
 
 void loadDecorations(const char* section)
 {
-    int count = countKeys(section, "Bmp", PICTURE_VALUE_BYTES);
-    decorationPictures = (PackedDib*)allocArray(count, sizeof(PackedDib));
-    decorationPositions = (DecorationPos*)allocArray(count, sizeof(DecorationPos));
-    if (!decorationPictures || !decorationPositions) {
-        free(decorationPictures);
-        free(decorationPositions);
-        decorationPictures = 0;
-        decorationPositions = 0;
-        count = 0;
-    }
+    void* pictures;
+    void* positions;
+    int count = allocPair(countKeys(section, "Bmp", PICTURE_VALUE_BYTES), &pictures,
+                          sizeof(PackedDib), &positions, sizeof(DecorationPos));
+    decorationPictures = (PackedDib*)pictures;
+    decorationPositions = (DecorationPos*)positions;
     decorationCount = count;
     for (int k = 0; k < count; k++) {
         char value[PICTURE_VALUE_BYTES];
