@@ -541,16 +541,18 @@ static size_t setKey(const char* d, size_t size, const Query& s, const Query& k,
 {
     // Blanks around the value are dropped as the Win32 writer leaves them
     // once it has read the file back; a line break would split the line, so
-    // the value ends before one.
+    // the value ends before one. Both are found as the reader finds them: the
+    // second byte of a character is neither, so what is written reads back.
     while (isProfileBlank(*value))
         value++;
+    size_t valueEnd = textLength(value);
     size_t valueLength = 0;
-    while (value[valueLength] && value[valueLength] != '\r' &&
+    while (valueLength < valueEnd && value[valueLength] != '\r' &&
            value[valueLength] != '\n')
-        valueLength++;
+        valueLength = nextChar(value, valueLength, valueEnd);
     for (;;) {
-        while (valueLength > 0 && isProfileBlank(value[valueLength - 1]))
-            valueLength--;
+        size_t valueBegin = 0;
+        trim(value, &valueBegin, &valueLength);
         size_t whole = wholeChars(value, 0, valueLength);
         if (whole == valueLength)
             break;

@@ -475,7 +475,7 @@ TEST(IniRewrite, KeepsWhatItDoesNotChange)
         {"byte-order mark kept", "\xEF\xBB\xBF", "b", "n", "v", "\xEF\xBB\xBF[b]\r\nn=v\r\n"},
         {"a value keeps no line break", "[a]\n", "a", "n", "v\r\n[x]", "[a]\nn=v\n"},
         // A lone lead byte would take the line break after it.
-        {"a value loses half a character at its end", "[a]\n", "a", "n", "v\x82\xa0\x81 ",
+        {"a value loses half a character at its end", "[a]\n", "a", "n", "v\x82\xa0 \x81",
          "[a]\nn=v\x82\xa0\n"},
         {"a last line in half a character gets a blank", "[a]\nk=\x81", "b", "n", "v",
          "[a]\nk=\x81 \n[b]\nn=v\n"},
