@@ -262,8 +262,9 @@ bool sectionTwice(const std::string& data)
 
 std::string withoutOurSection(std::string data)
 {
-    // The first section of the name goes each time; more may follow.
-    for (int i = 0; i < 64; i++) {
+    // The first section of the name goes each time; more may follow, and
+    // each pass makes the data shorter.
+    for (;;) {
         std::string out = withoutOurSectionOnce(data);
         if (out == data)
             break;
