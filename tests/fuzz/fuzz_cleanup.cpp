@@ -125,15 +125,26 @@ Resolved resolve(const std::string& path)
     std::vector<std::string> names;  // as written
     size_t at = 0;
     std::string p = path;
-    // \\?\ and \\.\ name the same things without them.
+    // \\?\ and \\.\ name drives and shares as they are named without
+    // them; anything else after them is a device, whose name is its root.
+    bool device = false;
     if (p.size() >= 4 && isSeparator(p[0]) && isSeparator(p[1]) && (p[2] == '?' || p[2] == '.') &&
         isSeparator(p[3])) {
-        p = p.substr(4);
+        size_t skip = 4;
+        while (skip < p.size() && isSeparator(p[skip]))
+            skip++;
+        p = p.substr(skip);
         if (p.size() >= 4 && upper(p[0]) == 'U' && upper(p[1]) == 'N' && upper(p[2]) == 'C' &&
             isSeparator(p[3]))
             p = "\\\\" + p.substr(4);
+        else
+            device = p.size() < 2 || p[1] != ':' || isLeadByte((unsigned char)p[0]);
     }
-    if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) {
+    if (device) {
+        std::vector<std::string> parts = components(p, 0);
+        root = "\\\\.\\" + upperName(parts[0]);
+        names.assign(parts.begin() + 1, parts.end());
+    } else if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) {
         std::vector<std::string> parts = components(p, 2);
         root = "\\\\";
         size_t used = 0;
