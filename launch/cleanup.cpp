@@ -104,10 +104,15 @@ bool isRootDirectory(const char* path)
 // the directory, so it is never taken.
 static bool isPlainName(const char* name)
 {
+    // joinPath takes a ':' as the second byte for a drive even after a lead
+    // byte, and neither ':' nor '/' is ever a second byte: both are refused
+    // wherever they stand. A backslash is a second byte in some characters.
+    if (!name[0] || strchr(name, ':') || strchr(name, '/'))
+        return false;
     for (const char* p = name; *p; p += (isLeadByte((unsigned char)*p) && p[1]) ? 2 : 1)
-        if (isSeparator(*p) || *p == ':')
+        if (*p == '\\')
             return false;
-    return name[0] != 0;
+    return true;
 }
 
 // directory joined with name into the work path; false when the result

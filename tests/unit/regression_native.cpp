@@ -54,6 +54,7 @@ TEST(DelDirsOnPosix, NamesThatReadAsPathsAreNotFollowed)
         {"..\\victim1", root + "/victim1"},
         {rooted + "\\victim2", root + "/victim2"},
         {"B:victim3", root + "/B:victim3"},  // the current directory's
+        {"\x8e:victim4", root + "/\x8e:victim4"},  // a drive after a lead byte
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(makeFile(listed + "/" + c.entry)) << c.entry;
