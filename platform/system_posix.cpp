@@ -28,7 +28,9 @@ int fileOpenRead(const char* path)
     char p[4096];
     if (!toPosixPath(path, p, sizeof p))
         return -1;
-    int fd = open(p, O_RDONLY);
+    // Opened without waiting, so that a FIFO named as a picture cannot block
+    // the reader; anything but a regular file is refused.
+    int fd = open(p, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return -1;
     struct stat st;
@@ -36,6 +38,7 @@ int fileOpenRead(const char* path)
         close(fd);
         return -1;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "graphics/dib.h"
 #include "launch/cleanup.h"
 #include "platform/platform.h"
 
@@ -94,3 +95,17 @@ TEST(DelDirsOnPosix, NamesThatReadAsPathsAreNotFollowed)
 }
 
 }  // namespace
+
+// A FIFO named as a picture: opening it for reading would wait for a writer
+// that never comes. It is no picture, and the reader goes on at once.
+TEST(PictureFileOnPosix, FifoIsRefusedWithoutWaiting)
+{
+    char dir[] = "/tmp/fifoXXXXXX";
+    ASSERT_TRUE(mkdtemp(dir));
+    std::string fifo = std::string(dir) + "/PIPE.BMP";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    EXPECT_EQ(-1, fileOpenRead(fifo.c_str()));
+    EXPECT_EQ(nullptr, loadDibFile(fifo.c_str()));
+    unlink(fifo.c_str());
+    rmdir(dir);
+}
