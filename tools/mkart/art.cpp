@@ -59,18 +59,25 @@ static const Material lightMaterial[3] = {
 
 // --- Pieces ------------------------------------------------------------------
 
-// A raised body: gradient, one-pixel border and a shine fading downwards.
-static void drawBody(Canvas* c, const Shape& body, const Material& m,
-                     double y0, double y1)
+// The shape one pixel inside body.
+static Shape insetByOne(const Shape& body)
 {
-    fillShape(c, body, vertical(rgbHex(m.top), rgbHex(m.bottom), y0, y1));
-    strokeShape(c, body, 1, solid(rgbHex(m.border)));
     Shape inner = body;
     inner.x0 += 1;
     inner.y0 += 1;
     inner.x1 -= 1;
     inner.y1 -= 1;
     inner.radius = body.radius > 1 ? body.radius - 1 : 0;
+    return inner;
+}
+
+// A raised body: gradient, one-pixel border and a shine fading downwards.
+static void drawBody(Canvas* c, const Shape& body, const Material& m,
+                     double y0, double y1)
+{
+    fillShape(c, body, vertical(rgbHex(m.top), rgbHex(m.bottom), y0, y1));
+    strokeShape(c, body, 1, solid(rgbHex(m.border)));
+    Shape inner = insetByOne(body);
     strokeShape(c, inner, 1,
                 verticalAlpha(rgbHex(m.shine), m.shineAlpha, 0, y0, y0 + (y1 - y0) / 2));
 }
@@ -81,12 +88,7 @@ static void drawSunkenBody(Canvas* c, const Shape& body, const Material& m,
 {
     fillShape(c, body, vertical(rgbHex(m.bottom), rgbHex(m.top), y0, y1));
     strokeShape(c, body, 1, solid(rgbHex(m.border)));
-    Shape inner = body;
-    inner.x0 += 1;
-    inner.y0 += 1;
-    inner.x1 -= 1;
-    inner.y1 -= 1;
-    inner.radius = body.radius > 1 ? body.radius - 1 : 0;
+    Shape inner = insetByOne(body);
     strokeShape(c, inner, 2, verticalAlpha(rgbHex(0x000000), 0.35, 0, y0, y0 + 6));
 }
 

@@ -108,16 +108,22 @@ Paint radial(Rgb centre, Rgb edge, double alphaCentre, double alphaEdge,
     return p;
 }
 
-Shape roundRect(double x0, double y0, double x1, double y1, double radius)
+// A shape given by its box and a corner radius.
+static Shape boxShape(ShapeKind kind, double x0, double y0, double x1, double y1, double radius)
 {
     Shape s = Shape();
-    s.kind = SHAPE_ROUND_RECT;
+    s.kind = kind;
     s.x0 = x0;
     s.y0 = y0;
     s.x1 = x1;
     s.y1 = y1;
     s.radius = radius;
     return s;
+}
+
+Shape roundRect(double x0, double y0, double x1, double y1, double radius)
+{
+    return boxShape(SHAPE_ROUND_RECT, x0, y0, x1, y1, radius);
 }
 
 Shape circle(double cx, double cy, double radius)
@@ -155,14 +161,7 @@ Shape ellipse(double cx, double cy, double rx, double ry, double angle)
 
 Shape capsule(double x0, double y0, double x1, double y1, double radius)
 {
-    Shape s = Shape();
-    s.kind = SHAPE_CAPSULE;
-    s.x0 = x0;
-    s.y0 = y0;
-    s.x1 = x1;
-    s.y1 = y1;
-    s.radius = radius;
-    return s;
+    return boxShape(SHAPE_CAPSULE, x0, y0, x1, y1, radius);
 }
 
 Shape polygon(const double* xy, int points)
