@@ -258,13 +258,18 @@ TEST_F(LaunchWin32, StartedProgramsAreAskedToCloseUnlessDisabled)
         HWND window = FindWindowA("RecorderWindow", "HeldOpen");
         return window && !IsWindowEnabled(window);
     }));
+    // The owner is disabled before the dialog box exists: wait for the box.
+    ASSERT_TRUE(waitUntil([] {
+        HWND box = FindWindowA("#32770", "HeldOpen");
+        return box && IsWindowEnabled(box);
+    }));
 
     closeLaunchedPrograms();
 
-    EXPECT_TRUE(logged("closed\t" + pid(0)));
+    EXPECT_TRUE(logged("closed\t" + pid(0))) << readLog(logPath);
     // The dialog box is an enabled window of the program and is asked (it
     // refuses); the window that it disabled is not.
-    EXPECT_TRUE(logged("modal-refused-close\t" + pid(1)));
+    EXPECT_TRUE(logged("modal-refused-close\t" + pid(1))) << readLog(logPath);
     Sleep(500);
     EXPECT_FALSE(hasLine(readLog(logPath), "closed\t" + pid(1)));
 }
