@@ -22,11 +22,13 @@ enum {
 // ask for gigabytes.
 static const unsigned long MAX_FILE_SIZE = 64UL * 1024 * 1024;
 
-// Header forms understood: core, the OS/2 2.x short form (core fields at
-// info widths, no compression), the info header and its V2 to V5
-// extensions. The 64-byte OS/2 form is refused: its compression values
-// 3 and 4 mean other things than here.
-static const unsigned long knownHeaderSizes[] = {12, 16, 40, 52, 56, 108, 124};
+// The shortest info header: biBitCount ends at byte 16. Any longer size
+// is an info header of that length (OS/2 2.x, V2 to V5 and others); the
+// fields read lie in its first 36 bytes or are taken as absent.
+static const unsigned long MIN_INFO_HEADER = 16;
+
+// Bit-field masks inside a header: V2 and later hold them at byte 40.
+static const unsigned long MASKS_INSIDE_HEADER = 52;
 
 static unsigned readU16(const unsigned char* p)
 {
@@ -158,24 +160,18 @@ unsigned long dibPaletteCount(PackedDib dib)
     return n > 16 && n <= 256 ? (unsigned long)n : 0;
 }
 
-static bool knownHeaderSize(unsigned long size)
+static bool readableHeaderSize(unsigned long size)
 {
-    for (size_t i = 0; i < sizeof knownHeaderSizes / sizeof knownHeaderSizes[0]; i++)
-        if (knownHeaderSizes[i] == size)
-            return true;
-    return false;
+    return size == DIB_CORE_HEADER || size >= MIN_INFO_HEADER;
 }
 
-// Planes, bit count with compression, and the size: what can be drawn.
-// The header must be known and inside the block.
-// What a header states, checked in the order a reader needs it: planes,
-// a bit count and compression GDI draws, sizes the 16-bit measures can
-// state, a row order the compression allows.
+// What a header states, checked in the order a reader needs it: a bit
+// count and compression GDI draws, sizes the 16-bit measures can state, a
+// row order the compression allows. The plane count is not read: GDI is
+// always told 1 (dibDrawInfo).
 static DibProblem formatProblem(PackedDib dib)
 {
     bool core = isCore(dib);
-    if (readU16(dib + (core ? 8 : 12)) != 1)
-        return DIB_PLANES;
     unsigned bits = dibBitCount(dib);
     unsigned compression = dibCompression(dib);
     bool ok;
@@ -186,7 +182,14 @@ static DibProblem formatProblem(PackedDib dib)
         break;
     case COMPRESSION_RLE8: ok = bits == 8; break;
     case COMPRESSION_RLE4: ok = bits == 4; break;
-    case COMPRESSION_BITFIELDS: ok = bits == 16 || bits == 32; break;
+    case COMPRESSION_BITFIELDS: {
+        // The masks follow a 40-byte header or lie inside a longer one; a
+        // header between the two would cut them in half.
+        unsigned long size = dibHeaderSize(dib);
+        ok = (bits == 16 || bits == 32) &&
+             (size == DIB_INFO_HEADER || size >= MASKS_INSIDE_HEADER);
+        break;
+    }
     default: ok = false; break;
     }
     if (!ok)
@@ -227,7 +230,7 @@ DibProblem dibProblem(PackedDib dib, unsigned long blockSize)
     if (!dib || blockSize < 4)
         return DIB_HEADER_SIZE;
     unsigned long headerSize = readU32(dib);
-    if (!knownHeaderSize(headerSize) || headerSize > blockSize)
+    if (!readableHeaderSize(headerSize) || headerSize > blockSize)
         return DIB_HEADER_SIZE;
     DibProblem format = formatProblem(dib);
     if (format != DIB_FITS)
@@ -252,7 +255,7 @@ bool dibFits(PackedDib dib, unsigned long blockSize)
 
 unsigned long dibDrawInfo(PackedDib dib, unsigned char* info, unsigned long size)
 {
-    if (!dib || !info || !knownHeaderSize(dibHeaderSize(dib)) || !formatKnown(dib))
+    if (!dib || !info || !readableHeaderSize(dibHeaderSize(dib)) || !formatKnown(dib))
         return 0;
     unsigned bits = dibBitCount(dib);
     unsigned compression = dibCompression(dib);
@@ -294,7 +297,8 @@ unsigned long dibDrawInfo(PackedDib dib, unsigned char* info, unsigned long size
             out[3] = 0;
         }
     } else if (compression == COMPRESSION_BITFIELDS) {
-        // Right after a 40-byte header or inside a longer one: byte 40 either way.
+        // Right after a 40-byte header or inside one of 52 bytes or more:
+        // byte 40 either way (formatProblem).
         memcpy(out, dib + DIB_INFO_HEADER, BITFIELD_MASKS * 4);
     }
     return total;

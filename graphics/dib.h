@@ -24,15 +24,14 @@ const unsigned char* dibColours(PackedDib dib);  // first colour-table entry
 const unsigned char* dibBits(PackedDib dib);     // first byte of the bits
 
 // Whether a block of blockSize bytes holds everything its header describes:
-// a known header, planes and bit count, the colour table, and the bits (for
+// a readable header, a bit count GDI draws, the colour table, and the bits (for
 // compressed pictures, biSizeImage bytes). Only such pictures are drawn.
 bool dibFits(PackedDib dib, unsigned long blockSize);
 
 // Why a block is not drawn, in the order the checks are made.
 enum DibProblem {
     DIB_FITS,
-    DIB_HEADER_SIZE,         // a header size not known, or past the block
-    DIB_PLANES,              // planes other than 1
+    DIB_HEADER_SIZE,         // under 16 bytes (but 12), or past the block
     DIB_FORMAT,              // a bit count and compression not drawn
     DIB_DIMENSIONS,          // width or height 0 or over 65535
     DIB_TOP_DOWN_RLE,        // compressed rows stored top-down

@@ -252,12 +252,15 @@ def bmp_cases():
         True)
     add("OS/2 short header", bmp(struct.pack("<IiiHH", 16, SIDE, SIDE, 1, 24) +
                                  red_bits(24)), True)
-    for size in (52, 56, 108, 124):
+    # Any size from 16 up is an info header of that length.
+    for size in (16, 32, 39, 41, 52, 56, 64, 108, 124, 200):
         add("header %d" % size, bmp(info(8, size=size)), True)
+    add("planes 0", bmp(info(8, planes=0)), True)
+    add("planes 2", bmp(info(8, planes=2)), True)
     add("file header offset lies", bmp(info(8), offset=3), True)
     add("junk after the picture", bmp(info(8)) + b"\xee" * 100, True)
     # Header sizes, bit counts and compressions it refuses.
-    for size in (0, 4, 11, 13, 39, 41, 64, 200, 0xFFFFFFFF):
+    for size in (0, 4, 11, 13, 15, 0xFFFFFFFF):
         add("header %d" % size, bmp(info(8, size=size)), False)
     for bits in (0, 2, 3, 5, 7, 9, 15, 48, 64, 0xFFFF):
         add("%d bits" % bits, bmp(info(bits, table=palette(2), pixels=red_bits(8))), False)
@@ -270,8 +273,6 @@ def bmp_cases():
     add("RLE8 without its size", bmp(info(8, compression=1, pixels=rle(1), image=0)), False)
     add("RLE8 size past the end", bmp(info(8, compression=1, pixels=rle(1), image=5000)),
         False)
-    add("planes 0", bmp(info(8, planes=0)), False)
-    add("planes 2", bmp(info(8, planes=2)), False)
     add("width 0", bmp(info(8, width=0)), False)
     add("width 70000", bmp(info(8, width=70000)), False)
     add("height 0", bmp(info(8, height=0)), False)

@@ -145,6 +145,14 @@ const Valid validPictures[] = {
     {"core 24 bits", info(12, 24), 0, 120, 0},
     {"16-byte header, 8 bits", info(16, 8), 1024, 40, 256},
     {"16-byte header, 24 bits", info(16, 24), 0, 120, 0},
+    // Any longer size is an info header of that length.
+    {"32-byte header, 8 bits: bits at 32 + 1024", info(32, 8), 1024, 40, 256},
+    {"36-byte header reads biClrUsed", info(36, 8, 0, 20), 80, 40, 20},
+    {"OS/2 64-byte header, 24 bits", info(64, 24), 0, 120, 0},
+    {"200-byte header, 4 bits", info(200, 4), 64, 20, 0},
+    // The plane count is never read.
+    {"core, 0 planes", {12, 7, 5, 8, 0, 0, 0, 0}, 768, 40, 256},
+    {"2 planes", {40, 7, 5, 8, 0, 0, 0, 2}, 1024, 40, 256},
     {"1 bit", info(40, 1), 8, 20, 0},
     {"1 bit, 33 wide", sized(info(40, 1), 33, 5), 8, 40, 0},
     {"1 bit, 65535 wide", sized(info(40, 1), 65535, 1), 8, 8192, 0},
@@ -192,13 +200,12 @@ const struct Refused {
 } refusedPictures[] = {
     {"header size 0", info(0, 8)},
     {"header size 11", info(11, 8)},
-    {"header size 32", info(32, 8)},
-    {"header size 36", info(36, 8)},
-    {"OS/2 64-byte header", info(64, 8)},
-    {"header size 125", info(125, 8)},
+    {"header size 13", info(13, 8)},
+    {"header size 15", info(15, 8)},
     {"header size 2^32 - 1", info(0xFFFFFFFFUL, 8)},
-    {"core, 0 planes", {12, 7, 5, 8, 0, 0, 0, 0}},
-    {"2 planes", {40, 7, 5, 8, 0, 0, 0, 2}},
+    // Masks would straddle the end of such a header.
+    {"header size 44, masks", info(44, 16, 3)},
+    {"header size 36, masks", info(36, 32, 3)},
     {"width 0", sized(info(40, 8), 0, 5)},
     {"negative width", sized(info(40, 8), -7, 5)},
     {"width 65537", sized(info(40, 1), 65537, 1)},
@@ -260,8 +267,14 @@ TEST(Dib, DrawInfoKeepsOnlyWhatGdiNeeds)
     EXPECT_EQ(40u, get32(out));
     EXPECT_EQ(0xFF0000u, get32(out + 40));
 
+    // A longer header of another kind is shown to GDI as a plain one.
     Bytes os2 = picture(info(64, 8), 1024, 40);
-    EXPECT_EQ(0u, dibDrawInfo(os2.data(), out, sizeof out)) << "unknown header";
+    put32(os2, 40, 0xFFFFFFFF);  // OS/2 fields GDI must never see
+    ASSERT_EQ(40u + 1024, dibDrawInfo(os2.data(), out, sizeof out));
+    EXPECT_EQ(40u, get32(out));
+    EXPECT_EQ(0x020100u, get32(out + 40)) << "the table read from byte 64";
+    Bytes shortHeader = picture(info(13, 8), 1024, 40);
+    EXPECT_EQ(0u, dibDrawInfo(shortHeader.data(), out, sizeof out)) << "13-byte header";
     memset(out, 0x5A, sizeof out);
     EXPECT_EQ(0u, dibDrawInfo(many.data(), out, 40 + 1023));
     EXPECT_EQ(0x5A, out[0]) << "nothing written when it does not fit";

@@ -89,8 +89,7 @@ enum PictureReason {
     PICTURE_NOT_BM,
     PICTURE_BAD_SIZE,      // bfSize too small or over the reader's limit
     PICTURE_TRUNCATED,     // fewer bytes than bfSize says
-    PICTURE_HEADER,        // header size the reader does not know
-    PICTURE_PLANES,
+    PICTURE_HEADER,        // header size under 16 (but 12) or past the data
     PICTURE_FORMAT,        // bit count and compression not drawn
     PICTURE_DIMENSIONS,    // width or height 0 or over 65535
     PICTURE_TOP_DOWN_RLE,

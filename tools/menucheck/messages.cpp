@@ -254,9 +254,9 @@ static const Reason reasons[] = {
      "ヘッダーのファイルサイズが不正です（または 64 MB を超えています）"},
     {PICTURE_TRUNCATED, "truncated", "the file is shorter than its header says",
      "ファイルがヘッダーに書かれたサイズより短いです"},
-    {PICTURE_HEADER, "header", "its bitmap header is of a kind the menu does not read",
-     "メニューが読めない種類のビットマップヘッダーです"},
-    {PICTURE_PLANES, "planes", "its plane count is not 1", "プレーン数が 1 ではありません"},
+    {PICTURE_HEADER, "header",
+     "its bitmap header size is impossible (under 16 bytes, or past the end of the file)",
+     "ビットマップヘッダーのサイズが不正です（16 バイト未満か、ファイルの終わりを越えています）"},
     {PICTURE_FORMAT, "format",
      "its bit count and compression are not drawn (1, 4, 8 or 24 bits; 16 or 32 with an "
      "info header; RLE with its size stated)",

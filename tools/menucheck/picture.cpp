@@ -37,7 +37,6 @@ static PictureReason blockReason(const unsigned char* block, unsigned long size)
     switch (dibProblem(block, size)) {
     case DIB_FITS: return PICTURE_REFUSED;
     case DIB_HEADER_SIZE: return PICTURE_HEADER;
-    case DIB_PLANES: return PICTURE_PLANES;
     case DIB_FORMAT: return PICTURE_FORMAT;
     case DIB_DIMENSIONS: return PICTURE_DIMENSIONS;
     case DIB_TOP_DOWN_RLE: return PICTURE_TOP_DOWN_RLE;
