@@ -133,7 +133,9 @@ int changeDrive(int drive)
     return _chdrive(drive) == 0 ? 1 : 0;
 }
 
+// The runtime's call, like _chdrive: it also keeps the per-drive current
+// directory ("=D:") that started programs inherit.
 int changeDirectory(const char* path)
 {
-    return SetCurrentDirectoryA(path) ? 1 : 0;
+    return _chdir(path) == 0 ? 1 : 0;
 }
