@@ -32,15 +32,25 @@ static char logPath[MAX_PATH];  /* where the lines go */
 
 static void appendLine(const char* line)
 {
-    HANDLE file = CreateFileA(logPath, FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    /* Several recorders share a log. An append is not atomic under Wine
+     * (two writers can both take the same end of the file and one line
+     * overwrites the other), so writers take turns: one write per line,
+     * under a lock held by every recorder on the machine. */
+    HANDLE lock = CreateMutexA(NULL, FALSE, "RecorderLogLock");
+    HANDLE file;
     DWORD written;
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    /* One write per line, so that several recorders can share a log. */
-    WriteFile(file, line, (DWORD)strlen(line), &written, NULL);
-    CloseHandle(file);
+    if (lock)
+        WaitForSingleObject(lock, 10000);
+    file = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteFile(file, line, (DWORD)strlen(line), &written, NULL);
+        CloseHandle(file);
+    }
+    if (lock) {
+        ReleaseMutex(lock);
+        CloseHandle(lock);
+    }
 }
 
 static void appendEvent(const char* event)
