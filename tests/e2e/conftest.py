@@ -133,6 +133,17 @@ def menus8(wine8, tmp_path):
     yield from _session(wine8, tmp_path)
 
 
+@pytest.fixture
+def win_ini(menus):
+    """The prefix's win.ini, given back as it was after the test."""
+    path = os.path.join(menus.wine.prefix, "drive_c", "windows", "win.ini")
+    with open(path, "rb") as f:
+        original = f.read()
+    yield path
+    with open(path, "wb") as f:
+        f.write(original)
+
+
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
     outcome = yield

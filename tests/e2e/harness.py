@@ -219,6 +219,21 @@ def make_disc(folder, files=None, exe=None):
     return folder
 
 
+
+def wait_painted(capture, timeout=30):
+    """The image capture() gives once it is not all black and two looks
+    half a second apart agree."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        image = capture()
+        if image.getbbox() is not None and last is not None and \
+           image.tobytes() == last.tobytes():
+            return image
+        last = image
+        time.sleep(0.5)
+    raise AssertionError("the menu was not painted within %ss" % timeout)
+
 class Menu:
     """One started copy of the menu (or any program started the same way)."""
 
@@ -275,16 +290,7 @@ class Menu:
 
     def wait_painted(self, timeout=30):
         """Waits until the surface is not all black and two looks agree."""
-        deadline = time.monotonic() + timeout
-        last = None
-        while time.monotonic() < deadline:
-            image = self.surface_image()
-            if image.getbbox() is not None and last is not None and \
-               image.tobytes() == last.tobytes():
-                return image
-            last = image
-            time.sleep(0.5)
-        raise AssertionError("the menu was not painted within %ss" % timeout)
+        return wait_painted(self.surface_image, timeout)
 
     def save(self, name):
         os.makedirs(ARTIFACTS, exist_ok=True)

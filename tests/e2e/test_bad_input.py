@@ -370,17 +370,6 @@ def test_read_only_disc(menus, tmp_path):
 
 # --- DelDir list with read-only files --------------------------------------------------
 
-@pytest.fixture
-def win_ini(menus):
-    """The prefix's win.ini, given back as it was after the test."""
-    path = os.path.join(menus.wine.prefix, "drive_c", "windows", "win.ini")
-    with open(path, "rb") as f:
-        original = f.read()
-    yield path
-    with open(path, "wb") as f:
-        f.write(original)
-
-
 def listed_after(path):
     """DelDir1, DelDir2, ... of win.ini up to the first missing or empty one
     (None when the section is gone)."""

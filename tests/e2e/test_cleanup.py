@@ -71,17 +71,6 @@ def read_profile(path):
 
 
 @pytest.fixture
-def win_ini(menus):
-    """The prefix's win.ini, given back as it was after the test."""
-    path = os.path.join(menus.wine.prefix, "drive_c", "windows", "win.ini")
-    with open(path, "rb") as f:
-        original = f.read()
-    yield path
-    with open(path, "wb") as f:
-        f.write(original)
-
-
-@pytest.fixture
 def drive_r(menus, tmp_path):
     """Drive R: mapped to a folder of the test's own, with files and a
     subfolder, standing in for a drive root."""

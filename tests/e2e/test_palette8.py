@@ -190,16 +190,7 @@ def save(menu, name):
 
 def wait_painted(menu, timeout=30):
     """The surface once it is not black and two looks agree."""
-    deadline = time.monotonic() + timeout
-    last = None
-    while time.monotonic() < deadline:
-        image = surface(menu)
-        if image.getbbox() is not None and last is not None and \
-                image.tobytes() == last.tobytes():
-            return image
-        last = image
-        time.sleep(0.5)
-    raise AssertionError("the menu was not painted within %ss" % timeout)
+    return harness.wait_painted(lambda: surface(menu), timeout)
 
 
 def started(menus8):

@@ -16,6 +16,7 @@ from PIL import Image, ImageChops
 
 import harness
 from harness import FRAME_CLASS, FRAME_TITLE, helper, ints
+from recorders import RecorderLog
 
 SAMPLE = os.path.join(harness.ROOT, "sample")
 ART = os.path.join(harness.ROOT, "resources", "art")
@@ -85,31 +86,13 @@ def _run(wine, name, *args):
     return result.returncode, harness.parse_keys(result.stdout.decode("cp932", "replace"))
 
 
-class Recorder:
-    """The recorder's log in the prefix's C:\\recorder.log."""
-
-    def __init__(self, wine):
-        self.path = os.path.join(wine.prefix, "drive_c", "recorder.log")
-        if os.path.exists(self.path):
-            os.remove(self.path)
-
-    def lines(self):
-        if not os.path.exists(self.path):
-            return []
-        with open(self.path, "rb") as f:
-            text = f.read().decode("cp932", "replace")
-        return [line.split("\t") for line in text.split("\r\n") if line]
-
-    def starts(self):
-        return [(f[2], f[3]) for f in self.lines() if f[0] == "start"]
-
-    def wait_starts(self, n, timeout=15):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if len(self.starts()) >= n:
-                return self.starts()
-            time.sleep(0.2)
-        return self.starts()
+def sample_recorder_log(wine):
+    """The log the sample disc's stand-in programs write, C:\\recorder.log
+    of the prefix, emptied."""
+    path = os.path.join(wine.prefix, "drive_c", "recorder.log")
+    if os.path.exists(path):
+        os.remove(path)
+    return RecorderLog(wine, path)
 
 
 # --- win.ini -------------------------------------------------------------------
@@ -281,7 +264,7 @@ def centre(rect):
 
 def test_walk_through_the_sample_disc(menus, strips, text_opener):
     wine = menus.wine
-    recorder = Recorder(wine)
+    recorder = sample_recorder_log(wine)
     menu, shot = started_walk(menus)
     save(menu, "01-start")
 
@@ -336,7 +319,8 @@ def test_walk_through_the_sample_disc(menus, strips, text_opener):
                 assert wait_notepads(wine, 1) == 1, name
             else:
                 starts.append(start)
-                line, folder = recorder.wait_starts(len(starts))[-1]
+                last = recorder.wait_starts(len(starts))[-1]
+                line, folder = last["command"], last["directory"]
             if start[0] == "run":
                 assert (line, folder) == start[1:], (name, index)
             elif start[0] == "doc":
@@ -410,7 +394,7 @@ def exit_by_alt_f4(menu):
                          ids=["exit-button", "window-menu-close", "alt-f4"])
 def test_every_way_out_does_the_stop_work(menus, leave):
     wine = menus.wine
-    recorder = Recorder(wine)
+    recorder = sample_recorder_log(wine)
     folder, listed = make_deldir(wine, "walk-deldir")
     write_deldirs(wine, [listed, "C:\\walk-no-such-dir"])
     menu, _ = started_walk(menus)
@@ -418,7 +402,8 @@ def test_every_way_out_does_the_stop_work(menus, leave):
     menu.click(*centre(TABS[INSTALL][:4]), settle=1.0)
     menu.click(*centre(SLOTS[2][:4]), settle=0.8)
     menu.click(*centre(button_rect(None, None, 1, 0)), settle=0.5)
-    assert recorder.wait_starts(1) == [("setup.exe /REMOVE", "Q:\\SETUP")]
+    assert [(s["command"], s["directory"]) for s in recorder.wait_starts(1)] == \
+        [("setup.exe /REMOVE", "Q:\\SETUP")]
     save(menu, "10-before-%s" % leave.__name__)
 
     leave(menu)
@@ -427,7 +412,7 @@ def test_every_way_out_does_the_stop_work(menus, leave):
     # Nothing stays listed: the section is gone.
     assert deldir_section(wine) == []
     assert wine.wait_gone("RecorderWindow", "-", timeout=15)
-    assert [f[0] for f in recorder.lines()] == ["start", "closed"]
+    assert [f[0] for f in recorder.records()] == ["start", "closed"]
 
 
 def test_a_missing_installer_shows_the_cannot_start_message(menus):

@@ -43,14 +43,7 @@ std::string expandedCopy(const char* text, int drive)
 // The first bytes of text that fit limit, no two-byte character split.
 std::string cutText(const char* text, size_t limit)
 {
-    size_t at = 0;
-    while (text[at]) {
-        size_t step = isLeadByte((unsigned char)text[at]) && text[at + 1] ? 2 : 1;
-        if (at + step > limit)
-            break;
-        at += step;
-    }
-    return std::string(text, at);
+    return std::string(text, cutLength(text, limit));
 }
 
 bool endsWith(const std::string& text, const char* end)

@@ -39,20 +39,6 @@ bool isPrefix(const char* small, const char* big)
     return n <= strlen(big) && memcmp(small, big, n) == 0;
 }
 
-// Length of text cut to at most limit bytes without splitting a two-byte
-// character (a lead byte before the terminator stands alone).
-size_t cutLength(const char* text, size_t limit)
-{
-    size_t at = 0;
-    while (text[at]) {
-        size_t step = isLeadByte((unsigned char)text[at]) && text[at + 1] ? 2 : 1;
-        if (at + step > limit)
-            break;
-        at += step;
-    }
-    return at;
-}
-
 bool sameAsCut(const char* small, const char* big, size_t limit, bool trimBlanks)
 {
     size_t n = cutLength(big, limit);

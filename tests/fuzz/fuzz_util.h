@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "menu/text.h"
+
 // A broken promise of the code under test: stop, so that libFuzzer keeps
 // the input.
 inline void require(bool ok, const char* what)
@@ -56,6 +58,20 @@ inline unsigned long long dibImageBytes(const unsigned char* dib)
     if (height < 0)
         height = -height;
     return ((unsigned long long)width * bits + 31) / 32 * 4 * (unsigned long long)height;
+}
+
+// Length of text cut to at most limit bytes without splitting a two-byte
+// character (a lead byte before the terminator stands alone).
+inline size_t cutLength(const char* text, size_t limit)
+{
+    size_t at = 0;
+    while (text[at]) {
+        size_t step = isLeadByte((unsigned char)text[at]) && text[at + 1] ? 2 : 1;
+        if (at + step > limit)
+            break;
+        at += step;
+    }
+    return at;
 }
 
 #endif

@@ -325,6 +325,14 @@ static void jsonKey(OutputText* out, const char* key)
     puts_(out, ": ");
 }
 
+// ", " and a member whose value is Shift-JIS text.
+static void jsonNextSjis(OutputText* out, const char* key, const char* sjis)
+{
+    puts_(out, ", ");
+    jsonKey(out, key);
+    jsonSjis(out, sjis);
+}
+
 static void jsonLaunch(OutputText* out, const LaunchInfo* l)
 {
     static const char* const modes[] = {"nothing", "program", "document"};
@@ -332,32 +340,16 @@ static void jsonLaunch(OutputText* out, const LaunchInfo* l)
     jsonKey(out, "mode");
     jsonString(out, modes[l->plan.mode]);
     if (l->plan.mode != LAUNCH_NOTHING) {
-        puts_(out, ", ");
-        jsonKey(out, "expanded");
-        jsonSjis(out, l->expanded);
-        puts_(out, ", ");
-        jsonKey(out, "program");
-        jsonSjis(out, l->plan.program);
-        puts_(out, ", ");
-        jsonKey(out, "directory");
-        jsonSjis(out, l->plan.directory);
-        puts_(out, ", ");
-        jsonKey(out, "fileName");
-        jsonSjis(out, l->plan.fileName);
-        puts_(out, ", ");
-        jsonKey(out, "arguments");
-        jsonSjis(out, l->plan.arguments);
+        jsonNextSjis(out, "expanded", l->expanded);
+        jsonNextSjis(out, "program", l->plan.program);
+        jsonNextSjis(out, "directory", l->plan.directory);
+        jsonNextSjis(out, "fileName", l->plan.fileName);
+        jsonNextSjis(out, "arguments", l->plan.arguments);
         if (l->plan.mode == LAUNCH_PROGRAM) {
-            puts_(out, ", ");
-            jsonKey(out, "commandText");
-            jsonSjis(out, l->plan.commandText);
+            jsonNextSjis(out, "commandText", l->plan.commandText);
         }
-        puts_(out, ", ");
-        jsonKey(out, "startDirectory");
-        jsonSjis(out, l->startDirectory);
-        puts_(out, ", ");
-        jsonKey(out, "target");
-        jsonSjis(out, l->target);
+        jsonNextSjis(out, "startDirectory", l->startDirectory);
+        jsonNextSjis(out, "target", l->target);
         putf(out, ", \"onDisc\": %s, \"systemProgram\": %s", l->targetOnDisc ? "true" : "false",
              l->systemProgram ? "true" : "false");
     }
@@ -398,9 +390,7 @@ void writeJsonReport(const CheckReport* r, Language language, OutputText* out)
         putf(out, "%s\n    {\"number\": %d, ", p ? "," : "", p + 1);
         jsonKey(out, "section");
         jsonSjis(out, page->section);
-        puts_(out, ", ");
-        jsonKey(out, "title");
-        jsonSjis(out, page->title);
+        jsonNextSjis(out, "title", page->title);
         putf(out, ", \"sectionExists\": %s, \"groups\": %d, \"entries\": [",
              page->sectionExists ? "true" : "false", (page->entryCount + 4) / 5);
         for (int k = 0; k < page->entryCount; k++) {
@@ -409,9 +399,7 @@ void writeJsonReport(const CheckReport* r, Language language, OutputText* out)
                  e->number, k / 5 + 1, k % 5 + 1);
             jsonKey(out, "section");
             jsonSjis(out, e->section);
-            puts_(out, ", ");
-            jsonKey(out, "title");
-            jsonSjis(out, e->title);
+            jsonNextSjis(out, "title", e->title);
             putf(out, ", \"sectionExists\": %s,\n       \"commands\": [",
                  e->sectionExists ? "true" : "false");
             for (int i = 0; i < e->commandCount; i++) {
@@ -425,12 +413,8 @@ void writeJsonReport(const CheckReport* r, Language language, OutputText* out)
                      c->visible ? "true" : "false");
                 jsonKey(out, "textColour");
                 jsonString(out, colour);
-                puts_(out, ", ");
-                jsonKey(out, "caption");
-                jsonSjis(out, b->caption);
-                puts_(out, ", ");
-                jsonKey(out, "commandLine");
-                jsonSjis(out, b->commandLine);
+                jsonNextSjis(out, "caption", b->caption);
+                jsonNextSjis(out, "commandLine", b->commandLine);
                 puts_(out, ",\n         \"launch\": ");
                 jsonLaunch(out, &c->launch);
                 puts_(out, "}");
