@@ -3,8 +3,10 @@
 #include "graphics/layout.h"
 
 #include <limits.h>
+#include <string.h>
 
 #include "menu/model.h"
+#include "menu/text.h"
 
 const int controlPosition[CONTROL_COUNT][2] = {
     {580, 435}, {443, 310}, {566, 310},                         // exit, arrows
@@ -95,23 +97,6 @@ const char* entryCaptionOf(int i)
     return entryTitle[e];
 }
 
-// Decimal digits of a non-negative number; returns the count written.
-static int putNumber(char* out, int size, int value)
-{
-    char digits[12];
-    int d = 0;
-    unsigned v = value < 0 ? 0u : (unsigned)value;
-    do {
-        digits[d++] = (char)('0' + v % 10);
-        v /= 10;
-    } while (v);
-    if (d > size)
-        return 0;
-    for (int i = 0; i < d; i++)
-        out[i] = digits[d - 1 - i];
-    return d;
-}
-
 int counterText(char* text, int size)
 {
     if (size <= 0)
@@ -119,9 +104,9 @@ int counterText(char* text, int size)
     text[0] = 0;
     if (subPageCount < 1 || size < 24)
         return 0;
-    int n = putNumber(text, size - 1, subPage + 1);
+    appendDecimal(text, (size_t)size, subPage < 0 ? 0u : (unsigned)subPage + 1);
+    size_t n = strlen(text);
     text[n++] = '/';
-    n += putNumber(text + n, size - 1 - n, subPageCount);
     text[n] = 0;
-    return n;
+    return (int)appendDecimal(text, (size_t)size, (unsigned)subPageCount);
 }

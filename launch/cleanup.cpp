@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 
 #include <limits.h>
-#include <stdio.h>
 #include <string.h>
 
 const char delDirSection[] = "XervoCD-ROM";
@@ -159,7 +158,7 @@ static DirOutcome emptyAndRemove(const char* directory)
 
 static void formatKey(char* key, size_t size, int n)
 {
-    snprintf(key, size, "DelDir%d", n);
+    numberedName(key, size, "DelDir", (unsigned)n);
 }
 
 void removeDelDirs(void)

@@ -39,24 +39,6 @@ enum {
     KEY_BYTES = 24,
 };
 
-// "Page%d" and the like, for n from 1.
-static void numberedKey(char* key, const char* prefix, int n)
-{
-    char digits[12];
-    int d = 0;
-    do {
-        digits[d++] = (char)('0' + n % 10);
-        n /= 10;
-    } while (n > 0 && d < (int)sizeof digits);
-    size_t len = strlen(prefix);
-    if (len > KEY_BYTES - 1 - (size_t)d)
-        len = KEY_BYTES - 1 - (size_t)d;
-    memcpy(key, prefix, len);
-    while (d > 0)
-        key[len++] = digits[--d];
-    key[len] = 0;
-}
-
 // Reads one value into a slot of size bytes. The reader may cut a value in
 // the middle of a two-byte character; reading one byte more and copying it
 // over cuts at a character boundary instead.
@@ -74,7 +56,7 @@ static int readNumbered(const char* section, const char* prefix, int n,
                         char* dest, size_t size)
 {
     char key[KEY_BYTES];
-    numberedKey(key, prefix, n);
+    numberedName(key, sizeof key, prefix, (unsigned)n);
     return readValue(section, key, dest, size);
 }
 
@@ -166,7 +148,8 @@ void loadEntries(int page)
     controlDisabled[CONTROL_PREVIOUS] = 1;
     controlDisabled[CONTROL_NEXT] = entryCount <= 5 ? 1 : 0;
     subPage = 0;
-    subPageCount = (int)(((long long)entryCount + 4) / 5);
+    // (entryCount + 4) / 5, without the sum overflowing near INT_MAX.
+    subPageCount = entryCount / 5 + (entryCount % 5 != 0);
 }
 
 void freeEntries(void)

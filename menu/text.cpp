@@ -2,6 +2,7 @@
 #include "menu/text.h"
 
 #include <limits.h>
+#include <string.h>
 
 bool isLeadByte(unsigned char byte)
 {
@@ -274,4 +275,34 @@ int toInt(const char* text)
             value = bound;
     }
     return (int)(negative ? -value : value);
+}
+
+size_t appendDecimal(char* dest, size_t destSize, unsigned value)
+{
+    size_t used = strlen(dest);
+    char digits[10];
+    size_t d = 0;
+    do {
+        digits[d++] = (char)('0' + value % 10);
+        value /= 10;
+    } while (value);
+    if (used + d >= destSize)
+        return used;
+    while (d > 0)
+        dest[used++] = digits[--d];
+    dest[used] = 0;
+    return used;
+}
+
+void numberedName(char* dest, size_t destSize, const char* prefix, unsigned n)
+{
+    if (destSize == 0)
+        return;
+    // Room for the longest number first, so that a long prefix is what is cut.
+    char number[11];
+    number[0] = 0;
+    size_t digits = appendDecimal(number, sizeof number, n);
+    size_t room = destSize > digits ? destSize - digits : 1;
+    copyText(dest, room, prefix);
+    appendDecimal(dest, destSize, n);
 }

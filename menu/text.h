@@ -41,4 +41,12 @@ void copyText(char* dest, size_t destSize, const char* src);
 // non-digit, 0 when none), clamped to the int range instead of overflowing.
 int toInt(const char* text);
 
+// Appends the decimal digits of value to the text in dest; digits that do
+// not fit are not written at all. Returns the text's new length.
+size_t appendDecimal(char* dest, size_t destSize, unsigned value);
+
+// prefix followed by n in decimal without leading zeros: "Page1",
+// "DelDir12". Cut to fit like copyText, the number kept whole.
+void numberedName(char* dest, size_t destSize, const char* prefix, unsigned n);
+
 #endif

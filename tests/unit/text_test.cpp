@@ -451,4 +451,47 @@ TEST(ToInt, Table)
         EXPECT_EQ(c.want, toInt(c.text)) << "text \"" << c.text << "\"";
 }
 
+struct NameCase {
+    const char* prefix;
+    unsigned n;
+    size_t size;
+    const char* want;
+};
+
+TEST(NumberedName, Table)
+{
+    const NameCase cases[] = {
+        {"Page", 1, 24, "Page1"},
+        {"DelDir", 12, 20, "DelDir12"},
+        {"Bmp", 4294967295u, 24, "Bmp4294967295"},
+        {"Command", 0, 24, "Command0"},
+        // A prefix that leaves no room is cut; the number stays whole.
+        {"BtnTextCol", 123, 8, "BtnT123"},
+        {"\x82\xa0\x82\xa2", 7, 4, "\x82\xa0" "7"},
+        {"\x82\xa0\x82\xa2", 7, 3, "7"},
+        // No room even for the number: nothing but the terminator.
+        {"Page", 12345, 3, ""},
+    };
+    for (const NameCase& c : cases) {
+        char dest[32];
+        memset(dest, JUNK, sizeof dest);
+        numberedName(dest, c.size, c.prefix, c.n);
+        EXPECT_STREQ(c.want, dest) << c.prefix << " " << c.n << " in " << c.size;
+        for (size_t i = c.size; i < sizeof dest; i++)
+            ASSERT_EQ(JUNK, dest[i]) << "written past " << c.size;
+    }
+}
+
+TEST(AppendDecimal, AppendsWholeNumbersOrNothing)
+{
+    char text[8] = "1/";
+    EXPECT_EQ(5u, appendDecimal(text, sizeof text, 200));
+    EXPECT_STREQ("1/200", text);
+    EXPECT_EQ(5u, appendDecimal(text, sizeof text, 4000));  // 9 bytes: no room
+    EXPECT_STREQ("1/200", text);
+    EXPECT_EQ(6u, appendDecimal(text, sizeof text, 0));
+    EXPECT_EQ(7u, appendDecimal(text, sizeof text, 5));  // exactly fills the buffer
+    EXPECT_STREQ("1/20005", text);
+}
+
 }  // namespace
