@@ -23,9 +23,15 @@ enum {
 static const unsigned long MAX_FILE_SIZE = 64UL * 1024 * 1024;
 
 // The shortest info header: biBitCount ends at byte 16. Any longer size
-// is an info header of that length (OS/2 2.x, V2 to V5 and others); the
-// fields read lie in its first 36 bytes or are taken as absent.
+// is an info header of that length (OS/2 2.x, V2 to V5 and others); a
+// field that ends beyond the header's own length is absent, whatever
+// bytes follow the header.
 static const unsigned long MIN_INFO_HEADER = 16;
+
+// A header at least this long holds the field.
+static const unsigned long HAS_COMPRESSION = 20;   // biCompression, bytes 16-19
+static const unsigned long HAS_IMAGE_SIZE = 24;    // biSizeImage, bytes 20-23
+static const unsigned long HAS_COLOURS_USED = 36;  // biClrUsed, bytes 32-35
 
 // Bit-field masks inside a header: V2 and later hold them at byte 40.
 static const unsigned long MASKS_INSIDE_HEADER = 52;
@@ -96,8 +102,8 @@ unsigned dibBitCount(PackedDib dib)
 
 unsigned dibCompression(PackedDib dib)
 {
-    // Core and 16-byte headers end before biCompression.
-    if (dibHeaderSize(dib) < 20)
+    // Core headers and those of 16 to 19 bytes end before biCompression.
+    if (dibHeaderSize(dib) < HAS_COMPRESSION)
         return COMPRESSION_RGB;
     return (unsigned)readU32(dib + 16);
 }
@@ -127,7 +133,7 @@ static unsigned long long colourEntries(PackedDib dib)
     if (size == DIB_CORE_HEADER)
         return bits <= 8 ? 1ULL << bits : 0;
     // Compared as unsigned: a shorter header never has biClrUsed read.
-    unsigned long long used = size >= 36 ? readU32(dib + 32) : 0;
+    unsigned long long used = size >= HAS_COLOURS_USED ? readU32(dib + 32) : 0;
     if (bits == 16 || bits == 32)
         return maskEntries(dib) + used;
     if (used)
@@ -211,15 +217,15 @@ static bool formatKnown(PackedDib dib)
     return formatProblem(dib) == DIB_FITS;
 }
 
-// Bytes of the pixel bits: biSizeImage when compressed, else whole rows of
-// 32-bit units. Width, rows and bit count are at most 65535, 65535 and 32
-// (formatKnown), so a row is under 2^18 bytes and the product under 2^34:
-// no overflow in 64 bits.
-static unsigned long long pixelBytes(PackedDib dib)
+// Bytes of the pixel bits: biSizeImage when compressed (0 when the header
+// is too short to hold it), else whole rows of 32-bit units. Width, rows
+// and bit count are at most 65535, 65535 and 32 (formatKnown), so a row is
+// under 2^18 bytes and the product under 2^34: no overflow in 64 bits.
+unsigned long long dibImageSize(PackedDib dib)
 {
     unsigned compression = dibCompression(dib);
     if (compression == COMPRESSION_RLE8 || compression == COMPRESSION_RLE4)
-        return readU32(dib + 20);
+        return dibHeaderSize(dib) >= HAS_IMAGE_SIZE ? readU32(dib + 20) : 0;
     unsigned long long row = ((unsigned long long)dibWidth(dib) * dibBitCount(dib) + 31) / 32 * 4;
     return row * dibHeight(dib);
 }
@@ -235,8 +241,9 @@ DibProblem dibProblem(PackedDib dib, unsigned long blockSize)
     DibProblem format = formatProblem(dib);
     if (format != DIB_FITS)
         return format;
-    unsigned long long bits = pixelBytes(dib);
-    // GDI needs the compressed size; an RLE picture without one is refused.
+    unsigned long long bits = dibImageSize(dib);
+    // GDI needs the compressed size; an RLE picture that states none (0, or
+    // a header that ends before biSizeImage) is refused.
     if (bits == 0)
         return DIB_NO_COMPRESSED_SIZE;
     // Entries are under 2^33 and an entry 4 bytes: the table is under 2^35,
@@ -281,9 +288,9 @@ unsigned long dibDrawInfo(PackedDib dib, unsigned char* info, unsigned long size
     writeU16(info + 12, 1);
     writeU16(info + 14, bits);
     writeU32(info + 16, compression);
-    // Under 2^34 by pixelBytes; a picture that fits its block is far under
+    // Under 2^34 by dibImageSize; a picture that fits its block is far under
     // 2^32, and compressed sizes were 32-bit to begin with.
-    writeU32(info + 20, (unsigned long)(pixelBytes(dib) & 0xFFFFFFFF));
+    writeU32(info + 20, (unsigned long)(dibImageSize(dib) & 0xFFFFFFFF));
     writeU32(info + 32, bits <= 8 ? (unsigned long)tableEntries : 0);
 
     unsigned char* out = info + DIB_INFO_HEADER;

@@ -22,6 +22,9 @@ unsigned long dibColourCount(PackedDib dib);
 unsigned dibColourEntrySize(PackedDib dib);
 const unsigned char* dibColours(PackedDib dib);  // first colour-table entry
 const unsigned char* dibBits(PackedDib dib);     // first byte of the bits
+// Bytes of the pixel bits: for RLE pictures the size the header states (0
+// when it states none), otherwise whole rows of 32-bit units.
+unsigned long long dibImageSize(PackedDib dib);
 
 // Whether a block of blockSize bytes holds everything its header describes:
 // a readable header, a bit count GDI draws, the colour table, and the bits (for
@@ -36,6 +39,7 @@ enum DibProblem {
     DIB_DIMENSIONS,          // width or height 0 or over 65535
     DIB_TOP_DOWN_RLE,        // compressed rows stored top-down
     DIB_NO_COMPRESSED_SIZE,  // a compressed picture that states no size
+                             // (0, or a header under 24 bytes)
     DIB_TABLE,               // the colour table runs past the block
     DIB_BITS,                // the pixel bits run past the block
 };

@@ -42,7 +42,8 @@ inline long long i32(const unsigned char* p)
 }
 
 // Bytes of pixel bits a DIB header asks for, worked out from its bytes
-// alone: the compressed size for RLE, whole 32-bit rows otherwise.
+// alone: the compressed size for RLE (none when the header ends before
+// it), whole 32-bit rows otherwise.
 inline unsigned long long dibImageBytes(const unsigned char* dib)
 {
     unsigned long headerSize = u32(dib);
@@ -52,7 +53,7 @@ inline unsigned long long dibImageBytes(const unsigned char* dib)
     unsigned long bits = u16(dib + (core ? 10 : 14));
     unsigned long compression = headerSize >= 20 ? u32(dib + 16) : 0;
     if (compression == 1 || compression == 2)
-        return u32(dib + 20);
+        return headerSize >= 24 ? u32(dib + 20) : 0;
     if (width < 0)
         width = -width;
     if (height < 0)

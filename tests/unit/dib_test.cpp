@@ -252,6 +252,37 @@ TEST(Dib, EveryBitCountWithEveryCompression)
     }
 }
 
+// biSizeImage ends at byte 24: a compressed picture with a shorter header
+// states no size, whatever the bytes after its header hold.
+TEST(Dib, FieldsPastTheHeaderAreAbsent)
+{
+    for (unsigned long size = 20; size < 24; size++) {
+        for (unsigned bits : {8u, 4u}) {
+            unsigned long compression = bits == 8 ? 1 : 2;
+            SCOPED_TRACE(testing::Message() << size << "-byte header, RLE" << bits);
+            // The table's first bytes stand where biSizeImage would be and
+            // read as 10: as many bits as follow the table.
+            size_t table = (size_t)4 << bits;
+            Bytes b = picture(info(size, bits, compression), table, 10);
+            for (size_t i = 20; i < 24; i++)
+                b[i] = i == 20 ? 10 : 0;
+            EXPECT_EQ(DIB_NO_COMPRESSED_SIZE, dibProblem(b.data(), b.size()));
+
+            // The header alone, in a block of its own: nothing past it is read.
+            Bytes alone = picture(info(size, bits, compression), 0, 0);
+            unsigned char* block = (unsigned char*)malloc(alone.size());
+            ASSERT_TRUE(block != nullptr);
+            memcpy(block, alone.data(), alone.size());
+            EXPECT_EQ(DIB_NO_COMPRESSED_SIZE, dibProblem(block, alone.size()));
+            free(block);
+        }
+    }
+    // From 24 bytes on the header holds the size.
+    Bytes b = picture(info(24, 8, 1, 0, 10), 1024, 10);
+    EXPECT_EQ(DIB_FITS, dibProblem(b.data(), b.size()));
+    EXPECT_EQ(10u, dibImageSize(b.data()));
+}
+
 // What draw_win32.cpp cannot see: what stays out of the header GDI gets.
 TEST(Dib, DrawInfoKeepsOnlyWhatGdiNeeds)
 {
@@ -383,6 +414,8 @@ TEST_F(DibFile, RefusesBadFiles)
         {"header bigger than the block", bmpFile(good, 14 + 39)},
         {"bits beyond the block", bmpFile(good, 14 + 40 + 119)},
         {"core header, no bits", bmpFile(picture(info(12, 24), 0, 0))},
+        // 34 bytes: the reader's block is the 20-byte header alone.
+        {"RLE8 with a 20-byte header", bmpFile(picture(info(20, 8, 1), 0, 0))},
     };
     for (const auto& c : cases)
         EXPECT_EQ(nullptr, loadDibFile(write(c.bytes).c_str())) << c.name;

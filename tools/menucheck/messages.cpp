@@ -259,9 +259,9 @@ static const Reason reasons[] = {
      "ビットマップヘッダーのサイズが不正です（16 バイト未満か、ファイルの終わりを越えています）"},
     {PICTURE_FORMAT, "format",
      "its bit count and compression are not drawn (1, 4, 8 or 24 bits; 16 or 32 with an "
-     "info header; RLE with its size stated)",
+     "info header; RLE with its size stated in a header of 24 bytes or more)",
      "ビット数と圧縮形式が表示できない組み合わせです（1、4、8、24 ビット、情報ヘッダー付き"
-     "の 16、32 ビット、サイズを記した RLE）"},
+     "の 16、32 ビット、24 バイト以上のヘッダーにサイズを記した RLE）"},
     {PICTURE_DIMENSIONS, "dimensions", "its width or height is 0 or over 65535",
      "幅か高さが 0 か 65535 を超えています"},
     {PICTURE_TOP_DOWN_RLE, "top-down-rle", "it is compressed and stored top-down",

@@ -240,7 +240,7 @@ int paletteDistance(PackedDib dib, const unsigned char* palette, int count, doub
         static double counts[256];
         memset(counts, 0, sizeof counts);
         if (compression == BI_RLE8 || compression == BI_RLE4) {
-            countRle(pixels, u32(dib + 20), compression == BI_RLE4, counts);
+            countRle(pixels, (unsigned long)dibImageSize(dib), compression == BI_RLE4, counts);
         } else {
             for (unsigned long y = 0; y < height; y++) {
                 const unsigned char* row = pixels + y * stride;
