@@ -1,8 +1,11 @@
-# 32-bit Windows: the MENU.EXE that goes on a disc.
+# 32-bit Windows: the MENU.EXE that goes on a disc, and everything that runs
+# beside it under Wine (unit tests, test helpers, tools). The posix thread
+# model gives GoogleTest its std::mutex; the menu itself uses no threads and
+# links none of the runtime.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -1,5 +1,6 @@
-# 64-bit Windows: the twin that runs under this machine's Wine. The posix
-# thread model gives GoogleTest its std::mutex; the menu uses no threads.
+# 64-bit Windows: the twin of the same sources. It proves that they compile
+# without warnings for 64 bits, and it carries the end-to-end tests only on
+# a machine that cannot run 32-bit programs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

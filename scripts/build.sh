@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Configures and builds the three trees under build/:
 #   build/native   portable core, unit tests and tools (Linux)
-#   build/win32    MENU.EXE for the disc (i686)
-#   build/win64    the 64-bit twin, its unit tests and the test helpers (Wine)
+#   build/win32    MENU.EXE for the disc (i686), and the unit tests, test
+#                  helpers and tools that run beside it under Wine
+#   build/win64    the 64-bit twin: the program and the test helpers, so that
+#                  the sources are seen to compile for 64 bits (and the
+#                  end-to-end tests have something to run on a machine that
+#                  cannot run 32-bit programs)
 # Every tree is attempted even when an earlier one fails, so that one broken
 # target does not hide the state of the others; the exit status is non-zero
 # when any failed. Usage: build.sh [native|win32|win64 ...]
 set -euo pipefail
 
-ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD=${MENU_BUILD_ROOT:-$ROOT/build}
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 JOBS=${MENU_JOBS:-2}
 
 # Debug natively: the unit tests want assertions and readable failures.
@@ -17,8 +20,11 @@ JOBS=${MENU_JOBS:-2}
 configure_args() {
   case $1 in
     native) echo "-DCMAKE_BUILD_TYPE=Debug" ;;
-    win32)  echo "-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-i686.cmake -DMENU_TESTS=OFF" ;;
-    win64)  echo "-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-x86_64.cmake" ;;
+    win32)  echo "-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-i686.cmake" ;;
+    # The twin's unit tests are built only where they stand in for the
+    # 32-bit ones, on a machine that cannot run those.
+    win64)  echo "-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/mingw-x86_64.cmake -DMENU_WERROR=ON" \
+              "$(runs_32bit && echo -DMENU_UNIT_TESTS=OFF || echo -DMENU_UNIT_TESTS=ON)" ;;
     *) return 1 ;;
   esac
 }

@@ -12,6 +12,18 @@ debian_python() {
 XVFB_PID=
 XVFB_DISPLAY=
 
+# Whether Wine runs 32-bit programs here: its 32-bit loader (wine32) is
+# installed and the kernel executes it.
+runs_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The Windows tree whose programs the tests and the show run: the 32-bit
+# one, which is what the disc carries, unless 32-bit programs cannot run.
+windows_tree() {
+  if runs_32bit; then echo "$BUILD/win32"; else echo "$BUILD/win64"; fi
+}
+
 # start_xvfb DEPTH: a private Xvfb (1024x768) on the first free display of
 # :90-:99; sets XVFB_DISPLAY and XVFB_PID.
 start_xvfb() {
@@ -64,6 +76,21 @@ boot_prefix() {
   # Fails harmlessly when a server for this prefix is still running.
   wineserver -p 2>/dev/null || true
   wineboot -i </dev/null >/dev/null 2>&1
+}
+
+# boot_kept_prefix PROGRAM: boots a prefix kept between runs, and makes it
+# anew when PROGRAM (a helper that only prints) no longer runs in it: a
+# prefix made before wine32 was installed cannot load 32-bit programs
+# ("could not load kernel32.dll") and cannot be mended.
+boot_kept_prefix() {
+  local program=$1
+  boot_prefix
+  if ! wine "$program" screen </dev/null >/dev/null 2>&1; then
+    echo "prefix $WINEPREFIX cannot run $(basename "$program"); making it anew"
+    stop_wine
+    rm -rf "$WINEPREFIX"
+    boot_prefix
+  fi
 }
 
 stop_wine() {

@@ -6,13 +6,19 @@
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
+TREE=$(windows_tree)
 if [ -z "${MENU_SKIP_BUILD:-}" ]; then
   bash "$ROOT/scripts/deps.sh"
-  bash "$ROOT/scripts/build.sh" win64 || echo "show: the build reported errors; showing what was built"
+  TREE=$(windows_tree)
+  bash "$ROOT/scripts/build.sh" "$(basename "$TREE")" ||
+    echo "show: the build reported errors; showing what was built"
+fi
+if [ "$TREE" != "$BUILD/win32" ]; then
+  echo "show: this machine cannot run 32-bit programs; showing the 64-bit twin instead"
 fi
 
-EXE=$BUILD/win64/MENU.EXE
-PROBE=$BUILD/win64/tests/probe.exe
+EXE=$TREE/MENU.EXE
+PROBE=$TREE/tests/probe.exe
 for file in "$EXE" "$PROBE"; do
   [ -f "$file" ] || { echo "show: $file was not built" >&2; exit 1; }
 done
@@ -27,9 +33,9 @@ if [ -f "$ROOT/sample/MENU.DAT" ]; then
 fi
 cp "$EXE" "$DISC/MENU.EXE"
 # The sample's installer commands start a stand-in that shows how it was run.
-if [ -f "$BUILD/win64/tools/demosetup/SETUP.EXE" ]; then
+if [ -f "$TREE/tools/demosetup/SETUP.EXE" ]; then
   mkdir -p "$DISC/SETUP"
-  cp "$BUILD/win64/tools/demosetup/SETUP.EXE" "$DISC/SETUP/SETUP.EXE"
+  cp "$TREE/tools/demosetup/SETUP.EXE" "$DISC/SETUP/SETUP.EXE"
 fi
 
 # One prefix for every show, kept between runs: only the first start is slow.
@@ -42,7 +48,7 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -n "${DISPLAY:-}" ]; then
-  boot_prefix
+  boot_kept_prefix "$PROBE"
   ln -sfn "$DISC" "$WINEPREFIX/dosdevices/q:"
   echo "show: starting Q:\\MENU.EXE from $DISC on $DISPLAY; close the menu to finish"
   wine 'Q:\MENU.EXE'
@@ -51,7 +57,7 @@ fi
 
 start_xvfb 24
 export DISPLAY=$XVFB_DISPLAY
-boot_prefix
+boot_kept_prefix "$PROBE"
 ln -sfn "$DISC" "$WINEPREFIX/dosdevices/q:"
 wine 'Q:\MENU.EXE' &
 MENU_PID=$!

@@ -18,9 +18,12 @@ from PIL import Image
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("MENU_BUILD_ROOT", os.path.join(ROOT, "build"))
-WIN64 = os.environ.get("MENU_WIN64_BUILD", os.path.join(BUILD, "win64"))
-MENU_EXE = os.path.join(WIN64, "MENU.EXE")
-HELPERS = os.path.join(WIN64, "tests")
+# The Windows tree whose programs run: the 32-bit one, which is what the disc
+# carries; the test command names the 64-bit twin's instead only on a
+# machine that cannot run 32-bit programs (and says so).
+WINDOWS = os.environ.get("MENU_WIN_BUILD", os.path.join(BUILD, "win32"))
+MENU_EXE = os.path.join(WINDOWS, "MENU.EXE")
+HELPERS = os.path.join(WINDOWS, "tests")
 ARTIFACTS = os.path.join(BUILD, "e2e-artifacts")
 
 FRAME_CLASS = "XERVOMENUClass"
@@ -34,7 +37,8 @@ DISPLAYS = range(90, 100)  # the harness's own X display numbers
 def helper(name):
     path = os.path.join(HELPERS, name + ".exe")
     if not os.path.isfile(path):
-        raise RuntimeError("helper %s is not built (scripts/build.sh win64)" % path)
+        raise RuntimeError("helper %s is not built (scripts/build.sh %s)"
+                           % (path, os.path.basename(WINDOWS)))
     return path
 
 
@@ -141,6 +145,8 @@ class Wine:
         self.env.pop("LANGUAGE", None)
 
     def boot(self, timeout=180):
+        # wineserver -p changes into the prefix first: it must exist.
+        os.makedirs(self.prefix, exist_ok=True)
         # A persistent server keeps every later start quick; it has to be
         # the first one, a running server cannot be made persistent.
         subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=30)
@@ -205,7 +211,8 @@ def make_disc(folder, files=None, exe=None):
     """A disc folder: MENU.EXE plus files ({name: bytes or source path})."""
     exe = exe or MENU_EXE
     if not os.path.isfile(exe):
-        raise RuntimeError("%s is not built (scripts/build.sh win64)" % exe)
+        raise RuntimeError("%s is not built (scripts/build.sh %s)"
+                           % (exe, os.path.basename(WINDOWS)))
     os.makedirs(folder, exist_ok=True)
     shutil.copy(exe, os.path.join(folder, "MENU.EXE"))
     for name, content in (files or {}).items():

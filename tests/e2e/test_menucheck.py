@@ -18,14 +18,14 @@ import time
 import pytest
 
 import harness
-from harness import BUILD, ROOT, WIN64, Menu, Wine
+from harness import BUILD, ROOT, WINDOWS, Menu, Wine
 from recorders import RecorderLog, bring_forward, wait_windows, windows_path
 from recorders import recorder  # noqa: F401 (fixture)
 
 CHECKER = os.environ.get("MENUCHECK",
                          os.path.join(BUILD, "native", "tools", "menucheck", "menucheck"))
 CHECKER_EXE = os.environ.get("MENUCHECK_EXE",
-                             os.path.join(WIN64, "tools", "menucheck", "MENUCHECK.EXE"))
+                             os.path.join(WINDOWS, "tools", "menucheck", "MENUCHECK.EXE"))
 SAMPLE = os.path.join(ROOT, "sample")
 
 # Fixed controls the walk clicks: tab and slot centres, the next arrow.
@@ -148,8 +148,9 @@ def recording_wine(xvfb, recorder):  # noqa: F811 (fixture)
         for args in (["-k"], ["-w"], ["-p"]):
             subprocess.run(["wineserver"] + args, env=wine.env, timeout=60,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # Notepad's builtin is kept from loading in favour of the file.
-        for folder in ("system32", ""):
+        # Notepad's builtin is kept from loading in favour of the file; a
+        # 32-bit program looking in system32 is shown syswow64.
+        for folder in ("system32", "syswow64", ""):
             shutil.copy(recorder, os.path.join(wine.prefix, "drive_c", "windows", folder,
                                                "notepad.exe"))
         wine.env["WINEDLLOVERRIDES"] += ";notepad.exe=n"
@@ -250,7 +251,8 @@ def test_predictions_are_what_the_menu_does(recording_wine, wine_log, recorder, 
 def test_windows_build_reads_the_disc_as_the_native_one(recording_wine, recorder,  # noqa: F811
                                                        tmp_path):
     if not os.path.isfile(CHECKER_EXE):
-        raise RuntimeError("%s is not built (scripts/build.sh win64)" % CHECKER_EXE)
+        raise RuntimeError("%s is not built (scripts/build.sh %s)"
+                           % (CHECKER_EXE, os.path.basename(WINDOWS)))
     disc = stage_sample(str(tmp_path / "disc"), recorder)
     recording_wine.map_drive("Q", disc)
     result = subprocess.run(["wine", CHECKER_EXE, "--json", "Q:\\"], env=recording_wine.env,
