@@ -32,7 +32,6 @@ const int defaultButtonSize[2] = {124, 32};
 
 enum {
     COUNT_COMMAND_BYTES = 80,  // enough to tell an empty Command%d
-    PICTURE_VALUE_BYTES = 80,  // BtnBmp%d, Bmp%d
     NUMBER_VALUE_BYTES = 30,   // BtnPos%d, BtnTextCol%d
     POS_FIELD_BYTES = 12,      // each number of BtnPos%d
     DECORATION_FIELD_BYTES = 20,
@@ -223,7 +222,7 @@ void loadCommands(const char* section)
     for (int n = 1; n <= commandCount; n++) {
         CommandButton* b = &commandList[n - 1];
         char value[PICTURE_VALUE_BYTES];
-        char field[NAME_BYTES];
+        char field[BUTTON_FILE_BYTES];
         if (readNumbered(section, "BtnPos", n, value, NUMBER_VALUE_BYTES)) {
             getField(field, POS_FIELD_BYTES, value, 0);
             b->x = offsetFrom(CONTENT_LEFT, toInt(field));
@@ -268,7 +267,7 @@ void loadDecorations(const char* section)
     decorationCount = count;
     for (int k = 0; k < count; k++) {
         char value[PICTURE_VALUE_BYTES];
-        char field[NAME_BYTES];
+        char field[DECORATION_FILE_BYTES];
         readNumbered(section, "Bmp", k + 1, value, sizeof value);
         getField(field, sizeof field, value, 0);
         decorationPictures[k] = loadPicture(field);

@@ -10,6 +10,10 @@ enum {
     PAGE_SLOTS = 5,
     NAME_BYTES = 40,      // section names, titles, captions
     COMMAND_BYTES = 160,  // command lines
+    PICTURE_VALUE_BYTES = 80,       // BtnBmp%d, Bmp%d
+    BUTTON_FILE_BYTES = NAME_BYTES,  // the file name of BtnBmp%d
+    // A decoration's file name may take the whole value of Bmp%d.
+    DECORATION_FILE_BYTES = PICTURE_VALUE_BYTES,
 };
 
 struct CommandButton {

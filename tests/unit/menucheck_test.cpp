@@ -140,6 +140,11 @@ const FindingCase findingCases[] = {
      "+Command1=0123456789012345678901234567890123456789AB,README.TXT\r\n"
      "BtnBmp1=WIDE.BMP\r\nBtnPos1=0,0\r\n",
      "README.TXT|WIDE.BMP", F_FIELD_CUT, FINDING_WARNING, "[E] Command1", "1", 1},
+    // 41 bytes: cut to 39, the name is no file's.
+    {"a button picture name over 39 bytes",
+     "+Command1=Go,README.TXT\r\nBtnBmp1=BUTTONS\\SET0001\\LARGE001\\WIDE\\ONE\\BIG.BMP\r\n",
+     "README.TXT|BUTTONS\\SET0001\\LARGE001\\WIDE\\ONE\\BIG.BMP", F_FIELD_CUT, FINDING_WARNING,
+     "[E] BtnBmp1", "1", 2},
     {"a command without a comma", "+Command1=Install\r\n", "", F_NO_COMMA, FINDING_WARNING,
      "[E] Command1", nullptr, 1},
     {"a command line left empty", "+Command1=Install,\r\n", "", F_EMPTY_COMMAND, FINDING_NOTE,
@@ -274,6 +279,32 @@ TEST(MenuCheck, CleanDiscHasNoProblems)
     ASSERT_EQ(1, r.decorationCount);
     EXPECT_EQ(16, r.decorations[0].x);
     EXPECT_EQ(24, r.decorations[0].width);
+}
+
+// A decoration's file name may take the whole 79-byte value of Bmp%d.
+TEST(MenuCheck, DecorationNamesUpToTheWholeValue)
+{
+    const std::string deep = "ARTWORK\\GALLERY\\SPRING24\\FLOWERS\\SET01\\PICTURE1.BMP";  // 51
+    Disc disc;
+    disc.standard();
+    disc.files(("README.TXT|" + deep).c_str());
+    disc.file("MENU.DAT", std::string(entryHead) + "Command1=Go,README.TXT\r\nBmp1=" + deep +
+                              ",0,0\r\n");
+    const CheckReport& r = disc.check();
+    EXPECT_EQ(0, reportStatus(&r)) << disc.listing();
+    ASSERT_EQ(1, r.decorationCount);
+    ASSERT_GE(r.decorations[0].picture, 0);
+    EXPECT_EQ(PICTURE_OK, r.pictures[r.decorations[0].picture].reason);
+    EXPECT_EQ(24, r.decorations[0].width);
+
+    // 80 bytes, each field within its own limit: one too many for the value.
+    disc.file("MENU.DAT", std::string(entryHead) + "Command1=Go,README.TXT\r\nBmp1=" + deep +
+                              "," + std::string(19, '0') + "," + std::string(8, '0') + "\r\n");
+    disc.check();
+    const Finding* cut = disc.find(F_VALUE_CUT);
+    ASSERT_TRUE(cut != nullptr) << disc.listing();
+    EXPECT_STREQ("[E] Bmp1", cut->where);
+    EXPECT_EQ(nullptr, disc.find(F_FIELD_CUT)) << disc.listing();
 }
 
 TEST(MenuCheck, StatusFollowsTheWorstFinding)

@@ -239,6 +239,67 @@ TEST_F(Model, OverLongTextsAreCutAtCharacterBoundaries)
     EXPECT_EQ(std::string(159 - 46, 'L'), commandList[0].commandLine);
 }
 
+// A decoration's file name may take the whole 79-byte value; a button's
+// keeps its 39-byte field.
+TEST_F(Model, PictureFileNameLimits)
+{
+    const std::string deep = "ARTWORK\\GALLERY\\SPRING2024\\FLOWERS\\PICTURE01.BMP";  // 48
+    const std::string longest = "P\\" + std::string(73, 'D') + ".BMP";             // 79
+    const std::string button40 = std::string(36, 'B') + ".BMP";                    // 40
+    const std::string button39 = std::string(35, 'C') + ".BMP";                    // 39
+    for (const std::string* name : {&deep, &longest, &button40, &button39})
+        file(*name, bmpFile(10 + (int)name->size(), 8));
+    // What a cut name would find instead, if there were one.
+    file(std::string(36, 'B') + ".BM", bmpFile(3, 3));
+    menu("[E]\nCommand1=A,X\nCommand2=B,Y\nBtnBmp1=" + button40 + "\nBtnBmp2=" + button39 +
+         "\nBmp1=" + deep + ",5,6\nBmp2=" + longest + "\nBmp3=" + longest + "X\n");
+
+    loadDecorations("E");
+    ASSERT_EQ(3, decorationCount);
+    ASSERT_TRUE(decorationPictures[0] != nullptr) << deep;
+    EXPECT_EQ(10 + deep.size(), dibWidth(decorationPictures[0]));
+    EXPECT_EQ(16, decorationPositions[0].x);
+    EXPECT_EQ(111, decorationPositions[0].y);
+    ASSERT_TRUE(decorationPictures[1] != nullptr) << longest;
+    EXPECT_EQ(10 + longest.size(), dibWidth(decorationPictures[1]));
+    // 80 bytes: the value is cut to 79, which names the same file.
+    ASSERT_TRUE(decorationPictures[2] != nullptr);
+    EXPECT_EQ(10 + longest.size(), dibWidth(decorationPictures[2]));
+
+    loadCommands("E");
+    ASSERT_EQ(2, commandCount);
+    // Cut to 39 bytes, the name is another file's.
+    ASSERT_TRUE(commandList[0].picture != nullptr);
+    EXPECT_EQ(1, commandList[0].width);  // 3 / 2
+    ASSERT_TRUE(commandList[1].picture != nullptr);
+    EXPECT_EQ((10 + 39) / 2, commandList[1].width);
+}
+
+TEST_F(Model, EmptyDecorationFieldsCountAsZero)
+{
+    file("A.BMP", bmpFile(4, 4));
+    const struct {
+        const char* value;
+        int x, y;
+    } cases[] = {
+        {"A.BMP", 11, 105},      {"A.BMP,", 11, 105},    {"A.BMP,,", 11, 105},
+        {"A.BMP,,7", 11, 112},   {"A.BMP, ,7", 11, 112}, {"A.BMP,3,", 14, 105},
+        {"A.BMP,3, \t", 14, 105}, {"A.BMP,-3,x", 8, 105}, {" A.BMP , 2 , 9 ", 13, 114},
+    };
+    std::string text = "[E]\n";
+    for (size_t k = 0; k < sizeof cases / sizeof cases[0]; k++)
+        text += "Bmp" + std::to_string(k + 1) + "=" + cases[k].value + "\n";
+    menu(text);
+    loadDecorations("E");
+    ASSERT_EQ((int)(sizeof cases / sizeof cases[0]), decorationCount);
+    for (int k = 0; k < decorationCount; k++) {
+        SCOPED_TRACE(cases[k].value);
+        EXPECT_TRUE(decorationPictures[k] != nullptr);
+        EXPECT_EQ(cases[k].x, decorationPositions[k].x);
+        EXPECT_EQ(cases[k].y, decorationPositions[k].y);
+    }
+}
+
 TEST_F(Model, HugeNumbersClampInsteadOfOverflowing)
 {
     menu("[E]\nCommand1=A,B\nBtnPos1=99999999999999,-999999999999\n"

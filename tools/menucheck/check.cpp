@@ -21,15 +21,16 @@
 // Buffers the model reads values into (menu/model.cpp): the value's
 // limit is one byte less.
 enum {
-    PAGE_VALUE = NAME_BYTES,      // Page%d, Menu%d, Title
+    PAGE_VALUE = NAME_BYTES,                  // Page%d, Menu%d, Title
     COMMAND_VALUE = COMMAND_BYTES,
-    NUMBER_VALUE = 30,            // BtnPos%d, BtnTextCol%d
-    NUMBER_FIELD = 12,            // each of their numbers
-    PICTURE_VALUE = 80,           // BtnBmp%d, Bmp%d
-    PICTURE_FIELD = NAME_BYTES,   // the file name in them
-    DECORATION_FIELD = 20,        // the numbers of Bmp%d
-    FULL_VALUE = 4096,            // enough to see what is cut
-    MAX_WALK = 100000,            // names looked at on the disc
+    NUMBER_VALUE = 30,                        // BtnPos%d, BtnTextCol%d
+    NUMBER_FIELD = 12,                        // each of their numbers
+    PICTURE_VALUE = PICTURE_VALUE_BYTES,      // BtnBmp%d, Bmp%d
+    BUTTON_FILE = BUTTON_FILE_BYTES,          // the file name of BtnBmp%d
+    DECORATION_FILE = DECORATION_FILE_BYTES,  // the file name of Bmp%d
+    DECORATION_FIELD = 20,                    // the numbers of Bmp%d
+    FULL_VALUE = 4096,                        // enough to see what is cut
+    MAX_WALK = 100000,                        // names looked at on the disc
     BAD_BYTES_SHOWN = 5,
 };
 
@@ -312,7 +313,7 @@ static void checkSectionKeys(int s)
                 continue;
             }
             static const size_t captionSlot[1] = {NAME_BYTES};
-            static const size_t pictureSlots[3] = {PICTURE_FIELD, DECORATION_FIELD,
+            static const size_t pictureSlots[3] = {DECORATION_FILE, DECORATION_FIELD,
                                                    DECORATION_FIELD};
             if (list <= 1)
                 checkValueFits(name, key->name, PAGE_VALUE, 0, 0);
@@ -334,7 +335,7 @@ static void checkSectionKeys(int s)
                 continue;
             }
             static const size_t numberSlots[3] = {NUMBER_FIELD, NUMBER_FIELD, NUMBER_FIELD};
-            static const size_t fileSlot[1] = {PICTURE_FIELD};
+            static const size_t fileSlot[1] = {BUTTON_FILE};
             if (isPrefix("BtnBmp", prefix))
                 checkValueFits(name, key->name, PICTURE_VALUE, fileSlot, 1);
             else
@@ -787,7 +788,8 @@ static void recordDecorations(int entry, const char* section)
         d->number = k + 1;
         d->x = decorationPositions[k].x;
         d->y = decorationPositions[k].y;
-        char key[SCAN_NAME_BYTES], where[WHERE_BYTES], value[PICTURE_VALUE], file[PICTURE_FIELD];
+        char key[SCAN_NAME_BYTES], where[WHERE_BYTES], value[PICTURE_VALUE],
+            file[DECORATION_FILE];
         numberedKey(key, sizeof key, "Bmp", k + 1);
         whereKey(where, sizeof where, section, key);
         int line = keyLine(section, key);
@@ -819,7 +821,7 @@ static void recordCommands(int entry, const char* section)
         c->button.picture = 0;  // the model's block goes with freeCommands
         c->picture = -1;
         c->visible = 1;
-        char key[SCAN_NAME_BYTES], where[WHERE_BYTES], value[PICTURE_VALUE], file[PICTURE_FIELD];
+        char key[SCAN_NAME_BYTES], where[WHERE_BYTES], value[PICTURE_VALUE], file[BUTTON_FILE];
         numberedKey(key, sizeof key, "BtnBmp", i + 1);
         if (readCut(section, key, value, sizeof value)) {
             whereKey(where, sizeof where, section, key);
