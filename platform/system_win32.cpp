@@ -2,8 +2,6 @@
 #include "platform/platform.h"
 
 #include <windows.h>
-#include <direct.h>
-#include <ctype.h>
 
 // A value cut inside a two-byte character can leave a stale byte before the
 // terminator; a cleared buffer makes that byte a second terminator, and the
@@ -117,25 +115,44 @@ int removeDirectory(const char* path)
     return RemoveDirectoryA(path) ? 1 : 0;
 }
 
+static char upperLetter(char c)
+{
+    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+}
+
 int currentDrive(void)
 {
     char dir[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(sizeof dir, dir);
     if (n < 2 || n >= sizeof dir || dir[1] != ':')
         return 0;
-    return toupper((unsigned char)dir[0]) - 64;
+    return upperLetter(dir[0]) - 64;
 }
 
+// Drive and directory are changed as the C runtime's _chdrive and _chdir
+// do it, over KERNEL32: the program links no C runtime (shell/runtime.cpp).
+// "X:" alone goes back to that drive's own current directory, which the
+// system keeps per drive (in the "=X:" variables on NT).
 int changeDrive(int drive)
 {
     if (drive < 1 || drive > 26)
         return 0;
-    return _chdrive(drive) == 0 ? 1 : 0;
+    char root[3] = {(char)('A' + drive - 1), ':', 0};
+    return SetCurrentDirectoryA(root) ? 1 : 0;
 }
 
-// The runtime's call, like _chdrive: it also keeps the per-drive current
-// directory ("=D:") that started programs inherit.
+// Like _chdir, the drive's "=X:" variable is kept up to date after a
+// change, so that "X:" and the programs started later (which inherit the
+// environment) find this directory as the drive's own.
 int changeDirectory(const char* path)
 {
-    return _chdir(path) == 0 ? 1 : 0;
+    if (!SetCurrentDirectoryA(path))
+        return 0;
+    char dir[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof dir, dir);
+    if (n >= 2 && n < sizeof dir && dir[1] == ':') {
+        char name[4] = {'=', upperLetter(dir[0]), ':', 0};
+        SetEnvironmentVariableA(name, dir);
+    }
+    return 1;
 }
