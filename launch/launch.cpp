@@ -128,6 +128,27 @@ unsigned long programStartResult(bool started, unsigned long lastError)
     return lastError >= RESULT_FIRST_SUCCESS ? 11 : lastError;
 }
 
+bool startThroughShell(unsigned long lastError)
+{
+    return lastError == START_NEEDS_ELEVATION;
+}
+
+unsigned long shellStartResult(bool started, unsigned long instance,
+                               unsigned long lastError, bool* declined)
+{
+    *declined = !started && lastError == START_DECLINED;
+    if (started)
+        return instance >= RESULT_FIRST_SUCCESS ? instance : 33;
+    return instance < RESULT_FIRST_SUCCESS ? instance : 11;
+}
+
+LaunchVerdict judgeLaunch(unsigned long result, bool declined)
+{
+    if (launchSucceeded(result))
+        return LAUNCH_RECORD;
+    return declined ? LAUNCH_QUIET : LAUNCH_TELL;
+}
+
 void recordLaunch(unsigned long processId)
 {
     // Id 0 names no process; a full table drops the rest without notice.

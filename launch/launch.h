@@ -36,6 +36,30 @@ void recordLaunch(unsigned long processId);
 bool launchSucceeded(unsigned long result);
 unsigned long programStartResult(bool started, unsigned long lastError);
 
+// Windows Vista and later refuse to start a program that must run elevated
+// (a requireAdministrator manifest, or a name such as SETUP.EXE that their
+// installer detection takes for an installer) with this error; only the
+// shell can ask the person for consent. The shell answers a declined
+// consent prompt with the other one.
+enum { START_NEEDS_ELEVATION = 740, START_DECLINED = 1223 };
+
+// Whether a program start that failed with lastError is tried again
+// through the shell.
+bool startThroughShell(unsigned long lastError);
+
+// Result of a start through the shell as the message choice reads it: the
+// instance value the shell gave on success (33 when it gave a value that
+// would read as a failure), else that value (or 11 where it would read as
+// a success). declined is set when the person said no to the consent
+// prompt: nothing is recorded and nothing is shown.
+unsigned long shellStartResult(bool started, unsigned long instance,
+                               unsigned long lastError, bool* declined);
+
+// What follows a start: the start recorded, the failure message shown, or
+// nothing at all (a declined consent prompt).
+enum LaunchVerdict { LAUNCH_RECORD, LAUNCH_TELL, LAUNCH_QUIET };
+LaunchVerdict judgeLaunch(unsigned long result, bool declined);
+
 // The message for a failed start (Shift-JIS): memory text for 8.
 const char* launchFailureText(unsigned long result);
 extern const char launchFailureCaption[];

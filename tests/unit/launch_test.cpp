@@ -148,6 +148,55 @@ TEST(LaunchResult, Judgement)
         EXPECT_TRUE(launchSucceeded(result)) << result;
 }
 
+// A program start as the launcher takes it step by step: the system's
+// start, then (only for a program that must run elevated) the shell's,
+// then what is done about the outcome.
+TEST(LaunchResult, ElevationGoesThroughTheShellAndADeclineIsQuiet)
+{
+    const struct {
+        const char* what;
+        unsigned long createError;  // 0: CreateProcessA started it
+        bool shellStarted;          // the shell's answer, when it is asked
+        unsigned long instance;
+        unsigned long shellError;
+        bool asksShell;
+        LaunchVerdict verdict;
+        unsigned long result;
+    } rows[] = {
+        {"started", 0, false, 0, 0, false, LAUNCH_RECORD, 33},
+        {"not found", 2, false, 0, 0, false, LAUNCH_TELL, 2},
+        {"out of memory", 8, false, 0, 0, false, LAUNCH_TELL, 8},
+        {"access denied", 5, false, 0, 0, false, LAUNCH_TELL, 5},
+        {"not a program", 193, false, 0, 0, false, LAUNCH_TELL, 11},
+        {"cancelled by itself", 1223, false, 0, 0, false, LAUNCH_TELL, 11},
+        {"elevated, consent given", 740, true, 42, 0, true, LAUNCH_RECORD, 42},
+        {"elevated, shell gave no value", 740, true, 0, 0, true, LAUNCH_RECORD, 33},
+        {"elevated, consent declined", 740, false, 5, 1223, true, LAUNCH_QUIET, 5},
+        {"elevated, declined, no value", 740, false, 0, 1223, true, LAUNCH_QUIET, 0},
+        {"elevated, shell failed", 740, false, 2, 2, true, LAUNCH_TELL, 2},
+        {"elevated, shell out of memory", 740, false, 8, 8, true, LAUNCH_TELL, 8},
+        {"elevated, shell failed oddly", 740, false, 42, 1155, true, LAUNCH_TELL, 11},
+    };
+    for (const auto& r : rows) {
+        bool started = r.createError == 0;
+        EXPECT_EQ(r.asksShell, !started && startThroughShell(r.createError)) << r.what;
+        unsigned long result;
+        bool declined = false;
+        if (r.asksShell)
+            result = shellStartResult(r.shellStarted, r.instance, r.shellError, &declined);
+        else
+            result = programStartResult(started, r.createError);
+        EXPECT_EQ(r.result, result) << r.what;
+        EXPECT_EQ(r.verdict, judgeLaunch(result, declined)) << r.what;
+    }
+    // A document opened through the shell is judged the same way.
+    bool declined = true;
+    EXPECT_EQ(33ul, shellStartResult(true, 33, 0, &declined));
+    EXPECT_FALSE(declined);
+    EXPECT_EQ(31ul, shellStartResult(false, 31, 1155, &declined));
+    EXPECT_FALSE(declined);
+}
+
 std::string toUtf8(const char* shiftJis)
 {
     char out[768] = "(not Shift-JIS)";

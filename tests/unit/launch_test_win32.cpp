@@ -84,6 +84,71 @@ VOID CALLBACK dismissMessageBox(HWND, UINT, UINT_PTR, DWORD)
     EnumThreadWindows(GetCurrentThreadId(), closeMessageBox, 0);
 }
 
+// Replaces an imported function of this program (its import address table
+// entry) and gives back the one it held: how a test makes the system answer
+// what Wine never answers, such as a program that must run elevated.
+void* swapImport(const char* dll, const char* name, void* replacement)
+{
+    BYTE* base = (BYTE*)GetModuleHandleA(0);
+    IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress);
+         d->Name; d++) {
+        if (lstrcmpiA((const char*)(base + d->Name), dll) != 0)
+            continue;
+        IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + d->OriginalFirstThunk);
+        IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            IMAGE_IMPORT_BY_NAME* byName = (IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData);
+            if (strcmp((const char*)byName->Name, name) != 0)
+                continue;
+            DWORD old;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            void* was = (void*)slots->u1.Function;
+            slots->u1.Function = (ULONG_PTR)replacement;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            return was;
+        }
+    }
+    return 0;
+}
+
+// CreateProcessA as Windows Vista and later answer for an installer when
+// the caller is not elevated.
+BOOL WINAPI needsElevation(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
+                           DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION)
+{
+    SetLastError(740);  // ERROR_ELEVATION_REQUIRED
+    return FALSE;
+}
+
+// The shell as the launcher called it; with shellAnswer set, the shell
+// gives that error instead of starting anything (1223: consent declined).
+typedef BOOL(WINAPI* ShellStart)(SHELLEXECUTEINFOA*);
+ShellStart realShellStart;
+DWORD shellAnswer;
+int shellCalls;
+SHELLEXECUTEINFOA shellInfo;
+std::string shellFile, shellParameters, shellDirectory;
+
+BOOL WINAPI watchedShellStart(SHELLEXECUTEINFOA* info)
+{
+    shellCalls++;
+    shellInfo = *info;
+    shellFile = info->lpFile ? info->lpFile : "(null)";
+    shellParameters = info->lpParameters ? info->lpParameters : "(null)";
+    shellDirectory = info->lpDirectory ? info->lpDirectory : "(null)";
+    if (!shellAnswer)
+        return realShellStart(info);
+    info->hInstApp = (HINSTANCE)(ULONG_PTR)(shellAnswer == ERROR_CANCELLED ? SE_ERR_ACCESSDENIED
+                                                                          : SE_ERR_FNF);
+    info->hProcess = 0;
+    SetLastError(shellAnswer);
+    return FALSE;
+}
+
 class LaunchWin32 : public ::testing::Test {
 protected:
     unsigned long savedTable[LAUNCH_TABLE_SIZE];
@@ -272,6 +337,60 @@ TEST_F(LaunchWin32, StartedProgramsAreAskedToCloseUnlessDisabled)
     EXPECT_TRUE(logged("modal-refused-close\t" + pid(1))) << readLog(logPath);
     Sleep(500);
     EXPECT_FALSE(hasLine(readLog(logPath), "closed\t" + pid(1)));
+}
+
+// An installer that must run elevated is started again through the shell,
+// which asks for consent; saying no there is the person's choice and shows
+// nothing. (Wine itself starts such a program without asking: its user is
+// an administrator. So the system's refusal is played here.)
+TEST_F(LaunchWin32, ProgramThatNeedsElevationGoesThroughTheShell)
+{
+    if (GetFileAttributesA(recorder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no recorder.exe beside the tests";
+    std::string prog = placeRecorder("prog", "RECSTUB.EXE");
+    void* realCreate = swapImport("kernel32.dll", "CreateProcessA", (void*)needsElevation);
+    realShellStart = (ShellStart)swapImport("shell32.dll", "ShellExecuteExA",
+                                            (void*)watchedShellStart);
+    ASSERT_TRUE(realCreate && realShellStart) << "imports not found";
+    CommandButton* savedList = commandList;
+
+    struct Case {
+        DWORD shellAnswer;
+        int recorded;
+        int boxes;
+    } cases[] = {{0, 1, 0}, {ERROR_CANCELLED, 0, 0}, {ERROR_FILE_NOT_FOUND, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shellAnswer);
+        shellAnswer = c.shellAnswer;
+        shellCalls = 0;
+        boxCount = 0;
+        launchCount = 0;
+        launch(prog + "\\RECSTUB.EXE Elevated /S");
+        EXPECT_EQ(1, shellCalls);
+        // The file the system's own search finds, its arguments and
+        // directory, shown normally.
+        EXPECT_EQ(lower(prog + "\\RECSTUB.EXE"), lower(shellFile));
+        EXPECT_EQ("Elevated /S", shellParameters);
+        EXPECT_EQ(lower(prog), lower(shellDirectory));
+        EXPECT_EQ(SW_SHOWNORMAL, shellInfo.nShow);
+        EXPECT_TRUE(shellInfo.fMask & SEE_MASK_NOCLOSEPROCESS);
+        EXPECT_EQ(c.recorded, launchCount);
+        EXPECT_EQ(c.boxes, boxCount);
+        EXPECT_TRUE(homeIsCurrent());
+    }
+    swapImport("kernel32.dll", "CreateProcessA", realCreate);
+    swapImport("shell32.dll", "ShellExecuteExA", (void*)realShellStart);
+    EXPECT_EQ(savedList, commandList);
+    // The one start the shell made is the recorder's, in the program's
+    // directory, and is recorded (how the shell words the command line is
+    // its own affair).
+    launchCount = 1;
+    EXPECT_TRUE(waitUntil([&] {
+        std::string log = readLog(logPath);
+        size_t line = log.find("\r\nstart\t" + pid(0) + "\t");
+        return line != std::string::npos &&
+               log.find(" elevated /s\t" + lower(prog) + "\t", line) != std::string::npos;
+    })) << readLog(logPath);
 }
 
 }  // namespace
