@@ -135,24 +135,23 @@ static DirOutcome emptyAndRemove(const char* directory)
         return DIR_STAYS;
 
     char work[WORK_PATH_BYTES];
-    // A pattern that does not fit deletes nothing; an empty directory
-    // still goes.
-    if (joinWorkPath(work, directory, "*.*")) {
-        DirEntry entry;
-        void* search = dirFindFirst(work, &entry);
-        if (!search)
-            return DIR_SKIPPED;
-        do {
-            // Subdirectories (and "." and "..") are never entered.
-            if (entry.isDirectory)
-                continue;
-            // A file whose path does not fit stays, and so does the
-            // directory.
-            if (isPlainName(entry.name) && joinWorkPath(work, directory, entry.name))
-                removeFile(work);
-        } while (dirFindNext(search, &entry));
-        dirFindClose(search);
-    }
+    // A pattern that does not fit the work path is a search that cannot be
+    // started: the directory is neither removed nor listed again.
+    if (!joinWorkPath(work, directory, "*.*"))
+        return DIR_SKIPPED;
+    DirEntry entry;
+    void* search = dirFindFirst(work, &entry);
+    if (!search)
+        return DIR_SKIPPED;
+    do {
+        // Subdirectories (and "." and "..") are never entered.
+        if (entry.isDirectory)
+            continue;
+        // A file whose path does not fit stays, and so does the directory.
+        if (isPlainName(entry.name) && joinWorkPath(work, directory, entry.name))
+            removeFile(work);
+    } while (dirFindNext(search, &entry));
+    dirFindClose(search);
     return removeDirectory(directory) ? DIR_REMOVED : DIR_STAYS;
 }
 

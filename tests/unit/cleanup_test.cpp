@@ -273,9 +273,37 @@ TEST_F(DelDirs, FilesWhosePathIsTooLongStay)
     EXPECT_EQ("", readKey("DelDir2"));
 }
 
+// A value of 252 to 255 bytes leaves no room for "\*.*" in the work path:
+// its search cannot be started, so the directory is neither removed nor
+// listed again, whether or not it is there.
+TEST_F(DelDirs, PatternThatDoesNotFitIsASearchNotStarted)
+{
+    for (size_t length : {252u, 253u, 255u}) {
+        SCOPED_TRACE(length);
+        std::string missing = path(std::string(length - root.size() - 1, 'm'));
+        ASSERT_EQ(length, missing.size());
+        // Followed by one that stays, so that the list is rewritten.
+        std::string stays = path("stays");
+        makeFolder(stays, 's');
+        writeKey("DelDir1", missing);
+        writeKey("DelDir2", stays);
+
+        removeDelDirs();
+
+        EXPECT_EQ(stays, readKey("DelDir1"));
+        EXPECT_EQ("", readKey("DelDir2"));
+        removeTree(stays);
+        writeUserProfile(delDirSection, 0, 0);
+    }
+    // With room for the pattern, a missing directory drops out the same way.
+    writeKey("DelDir1", path(std::string(251 - root.size() - 1, 'm')));
+    removeDelDirs();
+    EXPECT_EQ("", readKey("DelDir1"));
+}
+
 #ifndef _WIN32
 // Windows makes no directory this long through its ANSI calls.
-TEST_F(DelDirs, DirectoryTooLongForThePatternIsNotSearched)
+TEST_F(DelDirs, DirectoryTooLongForThePatternIsLeftAlone)
 {
     std::string empty = path(std::string(253 - root.size() - 1, 'e'));
     std::string full = path(std::string(253 - root.size() - 1, 'f'));
@@ -287,9 +315,9 @@ TEST_F(DelDirs, DirectoryTooLongForThePatternIsNotSearched)
 
     removeDelDirs();
 
-    EXPECT_FALSE(exists(empty));  // an empty one still goes
+    EXPECT_TRUE(exists(empty));
     EXPECT_TRUE(exists(full + "/x"));
-    EXPECT_EQ(full, readKey("DelDir1"));
+    EXPECT_EQ("", readKey("DelDir1"));  // nothing stays listed: the section goes
     EXPECT_EQ("", readKey("DelDir2"));
 }
 #endif
