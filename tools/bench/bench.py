@@ -44,13 +44,12 @@ SMOKE = "--smoke" in sys.argv[1:]
 RUNS = 1 if SMOKE else int(os.environ.get("MENU_BENCH_RUNS", "7"))
 # Process start under Wine varies by tens of milliseconds from run to run.
 START_RUNS = 1 if SMOKE else max(RUNS, 11)
-SIZE_GOAL = 64 * 1024
+SIZE_GOAL = 32 * 1024
 START_GOAL = 1.15
 
-# DLLs every Windows has; anything else would have to travel on the disc.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "winmm.dll",
-               "msvcrt.dll", "advapi32.dll", "comctl32.dll", "comdlg32.dll", "ole32.dll",
-               "oleaut32.dll", "shlwapi.dll", "version.dll", "ntdll.dll"}
+# The DLLs of a fresh Windows 95 (first release) that the program may use;
+# msvcrt.dll is not among them.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "winmm.dll"}
 
 # Page tabs 1 and 2: centres of their hit rectangles on the MenuSurface.
 TAB1 = (1 + 126 // 2, 56 + 26 // 2)
@@ -127,8 +126,8 @@ def report_size():
           % (SIZE_GOAL, "met" if worst <= SIZE_GOAL else "MISSED", worst / 1024.0))
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
     print("imports: %s" % ", ".join(dlls))
-    print("goal: system DLLs only: %s" % ("met" if not foreign else
-                                          "MISSED (%s)" % ", ".join(foreign)))
+    print("goal: Windows 95's KERNEL32, USER32, GDI32, SHELL32, WINMM only: %s"
+          % ("met" if not foreign else "MISSED (%s)" % ", ".join(foreign)))
     return {"code_raw": code_raw, "code_virtual": code_virtual, "dlls": dlls}
 
 
