@@ -33,6 +33,10 @@ SURFACE_W, SURFACE_H = 640, 480
 
 DISPLAYS = range(90, 100)  # the harness's own X display numbers
 
+# Waits are on conditions, never fixed sleeps, and allow for a prefix that
+# has sat idle for 20 s: it may take 3 to 11 s to restart its desktop
+# process before the next program shows anything. Hence 30 s by default.
+
 
 def helper(name):
     path = os.path.join(HELPERS, name + ".exe")
@@ -200,7 +204,7 @@ class Wine:
         code, _ = self.probe("wait", cls, title, int(timeout * 1000), timeout=timeout + 30)
         return code == 0
 
-    def wait_gone(self, cls=FRAME_CLASS, title=FRAME_TITLE, timeout=15):
+    def wait_gone(self, cls=FRAME_CLASS, title=FRAME_TITLE, timeout=30):
         code, _ = self.probe("gone", cls, title, int(timeout * 1000), timeout=timeout + 30)
         return code == 0
 
@@ -311,7 +315,7 @@ class Menu:
         code, _ = self.wine.probe("close", FRAME_CLASS, FRAME_TITLE)
         return code == 0
 
-    def exit_code(self, timeout=20):
+    def exit_code(self, timeout=30):
         try:
             return self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:

@@ -379,7 +379,7 @@ def differences(actual, expected, boxes):
     return problems
 
 
-def expect_screen(menu, nav, extents, name, timeout=15, settle=0.0, stale=None):
+def expect_screen(menu, nav, extents, name, timeout=30, settle=0.0, stale=None):
     """Waits until the surface shows nav's state (stale: (image, region)
     pairs of old pixels that stay); fails with the reasons and the images
     in the artifacts otherwise."""

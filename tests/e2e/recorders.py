@@ -60,7 +60,7 @@ def dialog(wine, *args, timeout=60):
     return result.returncode, parse_keys(result.stdout.decode("ascii", "replace"))
 
 
-def wait_windows(wine, count, cls=RECORDER_CLASS, timeout=20):
+def wait_windows(wine, count, cls=RECORDER_CLASS, timeout=30):
     """Until count top-level windows of cls exist."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -78,7 +78,7 @@ def bring_forward(wine):
     time.sleep(0.3)
 
 
-def wait_error_box(wine, timeout=15):
+def wait_error_box(wine, timeout=30):
     """The menu's failure box: its owner's pid and its texts as bytes."""
     code, box = dialog(wine, "wait", DIALOG_CLASS, ERROR_TITLE.hex(),
                        int(timeout * 1000), timeout=timeout + 30)
@@ -87,7 +87,7 @@ def wait_error_box(wine, timeout=15):
     return box, texts
 
 
-def wait_error_box_gone(wine, timeout=10):
+def wait_error_box_gone(wine, timeout=30):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         if dialog(wine, "show", DIALOG_CLASS, ERROR_TITLE.hex())[0] != 0:
@@ -118,7 +118,7 @@ class RecorderLog:
     def events(self, pid):
         return [r[0] for r in self.records() if r[0] != "start" and r[1:] == [pid]]
 
-    def wait_starts(self, count, timeout=20):
+    def wait_starts(self, count, timeout=30):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             starts = self.starts()
@@ -128,7 +128,7 @@ class RecorderLog:
         raise AssertionError("%d recorder starts after %ss, wanted %d: %r"
                              % (len(self.starts()), timeout, count, self.starts()))
 
-    def wait_event(self, pid, event, timeout=15):
+    def wait_event(self, pid, event, timeout=30):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if event in self.events(pid):

@@ -74,3 +74,20 @@ def test_an_unknown_layer_fails_the_run():
     code, lines = bash("MENU_SKIP_BUILD=1 main nosuchlayer")
     assert code != 0
     assert lines[-1] == "0 passed, 1 failed"
+
+
+@pytest.mark.parametrize("runs_32bit, tree, notice", [
+    ("return 0", "win32", False),
+    ("return 1", "win64", True),
+], ids=["32-bit", "no-32-bit"])
+def test_the_wine_layers_run_the_32bit_tree_or_say_loudly_that_they_did_not(runs_32bit, tree,
+                                                                             notice):
+    code, lines = bash('runs_32bit() { %s; }; layer_fake() { choose_windows_tree; '
+                       'echo "tree $(basename "$WINDOWS_TREE")"; record fake 1 0 0; }; '
+                       'LAYERS=(fake); MENU_SKIP_BUILD=1 main' % runs_32bit)
+    assert code == 0
+    assert "tree " + tree in lines
+    assert lines[-1] == "1 passed, 0 failed"
+    # Said once when it happens and again next to the closing line.
+    assert lines[-2].startswith("NOTICE: ") == notice
+    assert sum(line.startswith("NOTICE: ") for line in lines) == (2 if notice else 0)

@@ -226,7 +226,7 @@ def notepads(wine):
     return int(info["count"]) if code == 0 else 0
 
 
-def wait_notepads(wine, n, timeout=15):
+def wait_notepads(wine, n, timeout=30):
     deadline = time.monotonic() + timeout
     count = notepads(wine)
     while count != n and time.monotonic() < deadline:
