@@ -84,8 +84,7 @@ boot_prefix() {
 # ("could not load kernel32.dll") and cannot be mended.
 boot_kept_prefix() {
   local program=$1
-  boot_prefix
-  if ! wine "$program" screen </dev/null >/dev/null 2>&1; then
+  if ! boot_prefix || ! wine "$program" screen </dev/null >/dev/null 2>&1; then
     echo "prefix $WINEPREFIX cannot run $(basename "$program"); making it anew"
     stop_wine
     rm -rf "$WINEPREFIX"
