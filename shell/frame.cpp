@@ -14,10 +14,6 @@ int screenWidth;            // display size in pixels, for centring
 int screenHeight;
 HWND surfaceWindow;         // the MenuSurface, child 1 of the MainFrame
 
-// "ＭＳ Ｐゴシック" in Shift-JIS: the face of every caption.
-static const char menuFontFace[] =
-    "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
-
 static void measureDisplay(void)
 {
     HDC ic = CreateICA("DISPLAY", NULL, NULL, NULL);
@@ -43,17 +39,6 @@ static void locateHome(HWND frame)
                               FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_ARCHIVE, NULL);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-}
-
-static void createMenuFont(void)
-{
-    LOGFONTA font;
-    ZeroMemory(&font, sizeof font);
-    font.lfHeight = 16;
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    CopyMemory(font.lfFaceName, menuFontFace, sizeof menuFontFace);
-    menuFont = CreateFontIndirectA(&font);
 }
 
 static void fitFrame(HWND frame)
