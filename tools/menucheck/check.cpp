@@ -1053,6 +1053,11 @@ static void sortFindings(void)
 
 int runCheck(const CheckOptions* opts, CheckReport* out)
 {
+    return runCheckOf(opts, 0, out);
+}
+
+int runCheckOf(const CheckOptions* opts, const char* menuFile, CheckReport* out)
+{
     memset(out, 0, sizeof *out);
     report = out;
     options = opts;
@@ -1061,7 +1066,8 @@ int runCheck(const CheckOptions* opts, CheckReport* out)
     out->encoding = "";
     // The model joins names to homeDir: the folder and MENU.DAT must fit it.
     if (!fullFolderPath(opts->folder, hostFolder, sizeof hostFolder) ||
-        strlen(hostFolder) + sizeof "/MENU.DAT" > PATH_BYTES || !folderReadable(hostFolder))
+        strlen(hostFolder) + sizeof "/MENU.DAT" > PATH_BYTES || !folderReadable(hostFolder) ||
+        (menuFile && strlen(menuFile) >= PATH_BYTES))
         return 0;
     copyText(out->folder, sizeof out->folder, hostFolder);
     snprintf(discRoot, sizeof discRoot, "%c:\\", opts->drive);
@@ -1080,8 +1086,14 @@ int runCheck(const CheckOptions* opts, CheckReport* out)
     copyText(homeDir, sizeof homeDir, hostFolder);
     char menuAbsolute[16], host[HOST_PATH];
     snprintf(menuAbsolute, sizeof menuAbsolute, "%c:\\MENU.DAT", opts->drive);
-    int same;
-    out->menuFound = findOnDisc(hostFolder, menuAbsolute, host, sizeof host, &same) == DISC_FILE;
+    int same = 1;
+    if (menuFile) {
+        copyText(host, sizeof host, menuFile);
+        out->menuFound = 1;
+    } else {
+        out->menuFound =
+            findOnDisc(hostFolder, menuAbsolute, host, sizeof host, &same) == DISC_FILE;
+    }
     if (!out->menuFound) {
         // A file that is not there reads as one with no keys.
         // The folder was measured to leave room for the name.

@@ -183,6 +183,9 @@ struct CheckReport {
 // Returns 0 when the check itself could not run (folder unreadable, out of
 // memory), else 1. Exit status: 2 with errors, 1 with warnings, else 0.
 int runCheck(const CheckOptions* options, CheckReport* report);
+// The same check reading menuFile (a copy being edited) in place of the
+// folder's MENU.DAT; everything else is still looked for in the folder.
+int runCheckOf(const CheckOptions* options, const char* menuFile, CheckReport* report);
 void freeReport(CheckReport* report);
 int reportStatus(const CheckReport* report);
 
