@@ -13,6 +13,9 @@
 #include <stdio.h>
 #include <string.h>
 #include <string>
+#include <vector>
+
+#include "support.h"
 
 namespace {
 
@@ -65,6 +68,26 @@ BOOL CALLBACK collectText(HWND child, LPARAM)
     return TRUE;
 }
 
+// How the last box looked: its owner (and whether the owner was disabled
+// while the box showed), the buttons it showed and its icon.
+HWND boxOwner;
+bool boxOwnerEnabled;
+std::vector<int> boxButtons;
+HICON boxIcon;
+
+BOOL CALLBACK collectControls(HWND child, LPARAM)
+{
+    char name[32];
+    if (!GetClassNameA(child, name, sizeof name))
+        return TRUE;
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child))
+        boxButtons.push_back(GetDlgCtrlID(child));
+    if (lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+        boxIcon = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
+    return TRUE;
+}
+
 BOOL CALLBACK closeMessageBox(HWND window, LPARAM)
 {
     wchar_t name[32];
@@ -74,6 +97,11 @@ BOOL CALLBACK closeMessageBox(HWND window, LPARAM)
     GetWindowTextW(window, caption, 64);
     boxCaption = caption;
     EnumChildWindows(window, collectText, 0);
+    boxOwner = GetWindow(window, GW_OWNER);
+    boxOwnerEnabled = boxOwner && IsWindowEnabled(boxOwner);
+    boxButtons.clear();
+    boxIcon = 0;
+    EnumChildWindows(window, collectControls, 0);
     boxCount++;
     PostMessageW(window, WM_COMMAND, IDOK, 0);
     return FALSE;
@@ -82,37 +110,6 @@ BOOL CALLBACK closeMessageBox(HWND window, LPARAM)
 VOID CALLBACK dismissMessageBox(HWND, UINT, UINT_PTR, DWORD)
 {
     EnumThreadWindows(GetCurrentThreadId(), closeMessageBox, 0);
-}
-
-// Replaces an imported function of this program (its import address table
-// entry) and gives back the one it held: how a test makes the system answer
-// what Wine never answers, such as a program that must run elevated.
-void* swapImport(const char* dll, const char* name, void* replacement)
-{
-    BYTE* base = (BYTE*)GetModuleHandleA(0);
-    IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
-    IMAGE_DATA_DIRECTORY imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress);
-         d->Name; d++) {
-        if (lstrcmpiA((const char*)(base + d->Name), dll) != 0)
-            continue;
-        IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + d->OriginalFirstThunk);
-        IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
-        for (; names->u1.AddressOfData; names++, slots++) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            IMAGE_IMPORT_BY_NAME* byName = (IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData);
-            if (strcmp((const char*)byName->Name, name) != 0)
-                continue;
-            DWORD old;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-            void* was = (void*)slots->u1.Function;
-            slots->u1.Function = (ULONG_PTR)replacement;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-            return was;
-        }
-    }
-    return 0;
 }
 
 // CreateProcessA as Windows Vista and later answer for an installer when
@@ -227,8 +224,8 @@ protected:
         return dir;
     }
 
-    // Launches commandLine as command button 0.
-    void launch(const std::string& commandLine)
+    // Launches commandLine as command button 0, from window.
+    void launch(const std::string& commandLine, HWND window = 0)
     {
         CommandButton button;
         memset(&button, 0, sizeof button);
@@ -239,7 +236,7 @@ protected:
         commandList = &button;
         commandCount = 1;
         UINT_PTR timer = SetTimer(0, 0, 100, dismissMessageBox);
-        launchCommand(0, 0);
+        launchCommand(window, 0);
         KillTimer(0, timer);
         commandList = savedList;
         commandCount = savedCommandCount;
@@ -308,6 +305,55 @@ TEST_F(LaunchWin32, FailuresShowOneMessageAndRecordNothing)
             EXPECT_TRUE(boxCaption == caption && boxText == text);
         }
     }
+}
+
+// The arguments the menu gives MessageBoxA, seen by standing in for it.
+HWND askedOwner;
+std::string askedText, askedCaption;
+UINT askedType;
+int WINAPI recordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    askedOwner = owner;
+    askedText = text ? text : "(null)";
+    askedCaption = caption ? caption : "(null)";
+    askedType = type;
+    return IDOK;
+}
+
+// The failure message box belongs to the menu: owned by the MenuSurface's
+// frame (which it disables until answered), captioned エラー, with the
+// exclamation icon and one OK button.
+TEST_F(LaunchWin32, FailureBoxIsTheMenusWithOneOkButtonAndTheExclamationIcon)
+{
+    HWND frame = CreateWindowExA(0, "STATIC", "frame", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                 0, 0, GetModuleHandleA(0), 0);
+    HWND surface = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50,
+                                   frame, (HMENU)1, GetModuleHandleA(0), 0);
+    ASSERT_TRUE(frame && surface);
+    const std::string missing = folder + "\\NOPROG\\MISSING.EXE";
+
+    void* real = swapImport("user32.dll", "MessageBoxA", (void*)recordMessageBox);
+    ASSERT_TRUE(real != nullptr) << "MessageBoxA is not imported";
+    askedType = 0;
+    launch(missing, surface);
+    swapImport("user32.dll", "MessageBoxA", real);
+    EXPECT_EQ(surface, askedOwner);
+    EXPECT_EQ(std::string(launchFailureText(2)), askedText);
+    EXPECT_EQ(std::string(launchFailureCaption), askedCaption);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), askedType);
+
+    // The box itself, as the system shows it.
+    boxCount = 0;
+    launch(missing, surface);
+    EXPECT_EQ(1, boxCount);
+    EXPECT_EQ(frame, boxOwner);
+    EXPECT_FALSE(boxOwnerEnabled);
+    EXPECT_TRUE(IsWindowEnabled(frame));  // again, once answered
+    EXPECT_EQ(std::vector<int>{IDOK}, boxButtons);
+    EXPECT_EQ(LoadIconA(0, IDI_EXCLAMATION), boxIcon);
+    EXPECT_NE(LoadIconA(0, IDI_HAND), boxIcon);
+    EXPECT_EQ(0, launchCount);
+    DestroyWindow(frame);
 }
 
 TEST_F(LaunchWin32, StartedProgramsAreAskedToCloseUnlessDisabled)

@@ -110,3 +110,36 @@ std::string bmpFile(int w, int h, int bits, unsigned rgb)
     }
     return s;
 }
+
+#ifdef _WIN32
+// Replaces an imported function of this program (its import address table
+// entry) and gives back the one it held: how a test makes the system answer
+// what Wine never answers, such as a program that must run elevated.
+void* swapImport(const char* dll, const char* name, void* replacement)
+{
+    BYTE* base = (BYTE*)GetModuleHandleA(0);
+    IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress);
+         d->Name; d++) {
+        if (lstrcmpiA((const char*)(base + d->Name), dll) != 0)
+            continue;
+        IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + d->OriginalFirstThunk);
+        IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            IMAGE_IMPORT_BY_NAME* byName = (IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData);
+            if (strcmp((const char*)byName->Name, name) != 0)
+                continue;
+            DWORD old;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            void* was = (void*)slots->u1.Function;
+            slots->u1.Function = (ULONG_PTR)replacement;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            return was;
+        }
+    }
+    return 0;
+}
+#endif

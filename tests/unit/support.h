@@ -19,4 +19,11 @@ bool writeFile(const std::string& dir, const std::string& name, const std::strin
 // picture with a grey colour table.
 std::string bmpFile(int w, int h, int bits = 24, unsigned rgb = 0x404040);
 
+#ifdef _WIN32
+// Replaces an imported function of this program (its import address table
+// entry, through which the menu's code linked in here calls the system) and
+// returns the one it held; null when the import is not found.
+void* swapImport(const char* dll, const char* name, void* replacement);
+#endif
+
 #endif
