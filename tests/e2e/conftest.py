@@ -82,10 +82,11 @@ class MenuSession:
         self.wine.map_drive(drive, path)
         return path
 
-    def start(self, drive="Q", show=None):
-        """Starts X:\\MENU.EXE; show ("minimized", ...) starts it through the
-        probe with that show mode, whose exit code is then the menu's."""
-        program = drive + ":\\MENU.EXE"
+    def start(self, drive="Q", show=None, folder=""):
+        """Starts X:\\MENU.EXE, or X:\\folder\\MENU.EXE; show ("minimized",
+        ...) starts it through the probe with that show mode, whose exit code
+        is then the menu's."""
+        program = drive + ":\\" + (folder + "\\" if folder else "") + "MENU.EXE"
         if show:
             proc = self.wine.popen(helper("probe"), "run", show, program)
         else:

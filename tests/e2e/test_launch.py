@@ -4,7 +4,11 @@ own directory current again afterwards, and the failure message box."""
 
 import os
 
+from PIL import Image
+
+import harness
 from harness import FRAME_CLASS, FRAME_TITLE, ROOT
+from menuscene import bmp_bytes
 from recorders import (BUTTON_CENTRES, CANNOT_START, DIALOG_CLASS, ERROR_TITLE, IDOK,
                        SLOT_CENTRES, TAB_CENTRES, bring_forward, dialog, menu_dat,
                        wait_error_box, wait_error_box_gone, wait_windows)
@@ -85,6 +89,40 @@ def test_menu_directory_is_current_again_after_every_start(menus, recorder, reco
         ('"%s" "Q:\\DOCS\\note.tst"' % tst_documents, "Q:\\DOCS"),
         ("tool.exe /BARE", "Q:\\"),
     ]
+
+
+def test_menu_in_a_folder_of_the_disc_works_from_that_folder(menus, recorder, recorder_log,
+                                                            tst_documents):
+    commands = ["SUB\\SUBTOOL.EXE /REL", "TOOL.EXE /BARE", "DOCS\\NOTE.TST"]
+    menu_file = menu_dat([("One", [("E", commands)])]).replace(
+        b"[MENU]\r\n", b"[MENU]\r\nBmp1=LOGO.BMP,20,10\r\n", 1)
+    colour, elsewhere = (200, 40, 90), (20, 160, 30)
+    # The root holds a menu and a picture of the same names: found instead,
+    # they would show.
+    menus.disc({"MENU/MENU.EXE": harness.MENU_EXE, "MENU/MENU.DAT": menu_file,
+                "MENU/LOGO.BMP": bmp_bytes(Image.new("RGB", (30, 20), colour)),
+                "MENU/TOOL.EXE": recorder, "MENU/SUB/SUBTOOL.EXE": recorder,
+                "MENU/DOCS/NOTE.TST": b"note\r\n",
+                "MENU.DAT": b"[MENU]\r\nBmp1=LOGO.BMP,20,10\r\n",
+                "LOGO.BMP": bmp_bytes(Image.new("RGB", (30, 20), elsewhere))})
+    menu = menus.start(folder="MENU")
+    menu.wait_window()
+    shot = menu.wait_painted()
+    seen = {shot.getpixel((x, y)) for x in range(31, 61) for y in range(115, 135)}
+    assert seen == {colour}, "the start screen's picture is not the folder's"
+
+    menu.click(*TAB_CENTRES[0])
+    buttons = BUTTON_CENTRES[3]
+    for n, b in enumerate([0, 1, 2, 1], 1):
+        start_nth(menus, menu, recorder_log, buttons[b], n)
+    starts = recorder_log.starts()
+    assert [(s["command"], s["directory"]) for s in starts] == [
+        ("subtool.exe /REL", "Q:\\MENU\\SUB"),
+        ("tool.exe /BARE", "Q:\\MENU"),
+        ('"%s" "Q:\\MENU\\DOCS\\note.tst"' % tst_documents, "Q:\\MENU\\DOCS"),
+        ("tool.exe /BARE", "Q:\\MENU"),
+    ]
+    assert starts[0]["module"] == "Q:\\MENU\\SUB\\SUBTOOL.EXE"
 
 
 def test_failed_starts_show_the_error_box_and_the_menu_goes_on(menus, recorder,

@@ -117,6 +117,30 @@ TEST_F(Model, WorkedExampleFieldByField)
     EXPECT_TRUE(decorationPictures[0] != nullptr);
 }
 
+// homeDir keeps no backslash but a root's, and MENU.DAT is joined with one.
+TEST(Home, FolderOfTheProgramAndItsMenuFile)
+{
+    const struct {
+        const char* module;
+        const char* home;
+        const char* menuFile;
+        int drive;
+    } cases[] = {
+        {"Q:\\MENU.EXE", "Q:\\", "Q:\\MENU.DAT", 17},
+        {"Q:\\MENU\\MENU.EXE", "Q:\\MENU", "Q:\\MENU\\MENU.DAT", 17},
+        {"q:\\CD\\DISC1\\MENU.EXE", "q:\\CD\\DISC1", "q:\\CD\\DISC1\\MENU.DAT", 17},
+        {"\\\\SERVER\\SHARE\\MENU.EXE", "\\\\SERVER\\SHARE", "\\\\SERVER\\SHARE\\MENU.DAT",
+         '\\' - 64},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.module);
+        setHome(c.module);
+        EXPECT_STREQ(c.home, homeDir);
+        EXPECT_STREQ(c.menuFile, menuFilePath);
+        EXPECT_EQ(c.drive, driveNumberOf(homeDir));
+    }
+}
+
 TEST(DefaultLayout, OneToSevenButtons)
 {
     // Rows top to bottom, "x@y" per button, in button order.
