@@ -749,3 +749,27 @@ def test_map_symbols_are_read(tmp_path):
     assert nearest(symbols, 0x401045) == (0x401040, "draw(unsigned int, char const*)")
     assert nearest(symbols, 0x401010) == (0x401000, "[.text in crt2.o]")
     assert nearest(symbols, 0x400fff) is None
+
+
+def test_windows_95_loads_it_and_nothing_runs_before_winmain(program):
+    path, image = program
+    data = image.data
+    optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
+    os_major, _ = struct.unpack_from("<HH", data, optional + 40)
+    subsystem = struct.unpack_from("<HH", data, optional + 48)
+    # Windows 95 and NT 4 refuse a program that asks for a newer Windows.
+    assert subsystem <= (4, 0), "subsystem version %d.%d" % subsystem
+    assert os_major <= 4, "operating system version %d" % os_major
+    # The program has no C runtime to run static constructors: its lists of
+    # them must be empty (a global with a constructor would never be built).
+    lists = []
+    for section in image.code_sections():
+        base = image.image_base + section["rva"]
+        ranges = [(base, base + section["size"])]
+        start = ctor_dtor_lists(image.section_bytes(section), base, ranges)
+        if start is not None:
+            at = section["raw"] + start - base
+            lists.append(data[at:at + 16])
+    assert lists, "no constructor lists found in %s" % path
+    empty = b"\xff\xff\xff\xff\0\0\0\0" * 2
+    assert all(found == empty for found in lists), "static constructors or destructors: %r" % lists
