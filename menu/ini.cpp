@@ -638,3 +638,33 @@ size_t iniRewrite(const char* data, size_t dataSize, const char* section,
         return deleteKey(data, dataSize, s, k, &o);
     return setKey(data, dataSize, s, k, value, &o);
 }
+
+size_t iniRenameKey(const char* data, size_t dataSize, const char* section,
+                    const char* key, const char* newKey, char* out,
+                    size_t outSize)
+{
+    Output o = {out, out ? outSize : 0, 0};
+    if (!data)
+        dataSize = 0;
+    if (section && key && newKey) {
+        Query s = makeQuery(section);
+        Query k = makeQuery(key);
+        Query n = makeQuery(newKey);
+        Region r;
+        Line line;
+        firstRegion(data, dataSize, &r);
+        while (findRegion(data, dataSize, s, &r)) {
+            if (findKey(data, r, k, &line)) {
+                putRange(&o, data, 0, line.name);
+                putRange(&o, n.text, n.begin, wholeChars(n.text, n.begin, n.end));
+                putRange(&o, data, line.nameEnd, dataSize);
+                return o.length;
+            }
+            if (r.end >= dataSize)
+                break;
+            readRegion(data, dataSize, r.end, true, &r);
+        }
+    }
+    putRange(&o, data, 0, dataSize);
+    return o.length;
+}

@@ -42,4 +42,13 @@ size_t iniRewrite(const char* data, size_t dataSize, const char* section,
                   const char* key, const char* value, char* out,
                   size_t outSize);
 
+// Writes into out the profile data with the key renamed where it stands:
+// the first key so named in the first of the sections so named that holds
+// it, as WriteProfileStringA would find it to delete it. The line keeps its
+// place, its value and the blanks around the name. The data stays as it is
+// when there is no such key. Returns the length as iniRewrite does.
+size_t iniRenameKey(const char* data, size_t dataSize, const char* section,
+                    const char* key, const char* newKey, char* out,
+                    size_t outSize);
+
 #endif
