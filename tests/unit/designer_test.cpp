@@ -13,6 +13,7 @@
 #include "menu/home.h"
 #include "tools/designer/document.h"
 #include "tools/designer/edit.h"
+#include "tools/designer/texts.h"
 #include "tools/menucheck/check.h"
 #include "support.h"
 
@@ -623,6 +624,29 @@ TEST(DesignerEdit, RenamedKeysStayWhereTheyStand)
         EXPECT_EQ(shown(c.after), shown(doc.data)) << c.name;
         docClose(&doc);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Each text of the designer in both languages, with the same %1 to %4
+// and the same keyboard shortcut after a tab.
+TEST(DesignerTexts, BothLanguagesSayTheSameThings)
+{
+    for (int i = 0; i < TEXT_COUNT; i++) {
+        const TextEntry& t = textTable[i];
+        EXPECT_EQ(i, (int)t.id) << "text " << i << " is out of place: " << t.en;
+        ASSERT_TRUE(t.en && t.ja && t.en[0] && t.ja[0]) << i;
+        for (const char* mark : {"%1", "%2", "%3", "%4"})
+            EXPECT_EQ(strstr(t.en, mark) != nullptr, strstr(t.ja, mark) != nullptr)
+                << mark << " in " << t.en;
+        const char* enKey = strchr(t.en, '\t');
+        const char* jaKey = strchr(t.ja, '\t');
+        EXPECT_EQ(std::string(enKey ? enKey : ""), std::string(jaKey ? jaKey : "")) << t.en;
+    }
+    EXPECT_STREQ(textTable[T_DELETE].ja, textOf(T_DELETE, LANGUAGE_JA));
+    EXPECT_STREQ(textTable[T_DELETE].en, textOf(T_DELETE, LANGUAGE_EN));
 }
 
 }  // namespace

@@ -1,0 +1,512 @@
+// MENUEDIT.EXE [--lang=en|ja] [folder]: the entry routine, the frame with
+// its menus and keys, the commands, and the texts of the window.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string.h>
+
+#include "graphics/draw.h"
+#include "menu/text.h"
+#include "shell/shell.h"
+#include "tools/designer/designer.h"
+#include "tools/designer/edit.h"
+
+HINSTANCE appInstance;  // the shell's loading takes the built-in pictures from it
+HWND frameWindow;
+HWND canvasWindow;
+HWND sinkWindow;
+HFONT uiFont;
+HFONT uiBoldFont;
+Language uiLanguage;
+
+MenuDocument document;
+DesignPlace place = {PLACE_START, -1, -1, -1};
+std::wstring folder;
+bool readOnly;
+std::string fileNote;
+
+static HACCEL accelerators;
+static const wchar_t frameClass[] = L"MenuEditFrame";
+
+// --- Texts -------------------------------------------------------------------------
+
+static std::wstring convert(UINT codePage, const std::string& bytes)
+{
+    if (bytes.empty())
+        return std::wstring();
+    int n = MultiByteToWideChar(codePage, 0, bytes.data(), (int)bytes.size(), 0, 0);
+    std::wstring out((size_t)(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(codePage, 0, bytes.data(), (int)bytes.size(), &out[0], n);
+    return out;
+}
+
+std::wstring widen(const std::string& utf8)
+{
+    return convert(CP_UTF8, utf8);
+}
+
+std::string narrowUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), 0, 0, 0, 0);
+    std::string out((size_t)(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &out[0], n, 0, 0);
+    return out;
+}
+
+std::wstring fromShiftJis(const std::string& sjis)
+{
+    // Up to the first NUL, as the menu holds its texts.
+    return convert(932, std::string(sjis.c_str()));
+}
+
+bool toShiftJis(const std::wstring& text, std::string* sjis, std::wstring* bad)
+{
+    sjis->clear();
+    // Character by character, so that the one Shift-JIS lacks can be named.
+    for (size_t i = 0; i < text.size();) {
+        size_t n = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() ? 2 : 1;
+        char bytes[8];
+        BOOL lost = FALSE;
+        int got = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data() + i, (int)n, bytes,
+                                      sizeof bytes, 0, &lost);
+        // A character that comes back as another one is lost too.
+        if (got > 0 && !lost && convert(932, std::string(bytes, (size_t)got)) != text.substr(i, n))
+            lost = TRUE;
+        if (got <= 0 || lost) {
+            if (bad)
+                *bad = text.substr(i, n);
+            return false;
+        }
+        sjis->append(bytes, (size_t)got);
+        i += n;
+    }
+    return true;
+}
+
+std::string number(long long n)
+{
+    char text[24] = "";
+    unsigned long long magnitude = n < 0 ? 0ull - (unsigned long long)n : (unsigned long long)n;
+    size_t at = 0;
+    if (n < 0)
+        text[at++] = '-';
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = (char)('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    while (count)
+        text[at++] = digits[--count];
+    text[at] = 0;
+    return text;
+}
+
+std::wstring say(Text text, const std::string& a1, const std::string& a2, const std::string& a3,
+                 const std::string& a4)
+{
+    std::string out(4096, '\0');
+    formatText(&out[0], out.size(), textOf(text, uiLanguage), a1.c_str(), a2.c_str(), a3.c_str(),
+               a4.c_str());
+    out.resize(strlen(out.c_str()));
+    return widen(out);
+}
+
+int ask(Text text, UINT buttons, const std::string& a1, const std::string& a2)
+{
+    return MessageBoxW(frameWindow, say(text, a1, a2).c_str(), L"MENUEDIT",
+                       buttons | MB_ICONQUESTION);
+}
+
+void tell(const std::wstring& message, UINT icon)
+{
+    MessageBoxW(frameWindow, message.c_str(), L"MENUEDIT", MB_OK | icon);
+}
+
+// --- Commands ------------------------------------------------------------------------
+
+// The entry the picture shows; -1 when none.
+static int shownEntry(void)
+{
+    return place.page >= 0 ? place.entry : -1;
+}
+
+static bool mayEdit(void)
+{
+    if (folder.empty()) {
+        tell(say(T_NO_FOLDER), MB_ICONINFORMATION);
+        return false;
+    }
+    if (readOnly) {
+        tell(say(T_READ_ONLY), MB_ICONINFORMATION);
+        return false;
+    }
+    return true;
+}
+
+static std::string newText(Text text)
+{
+    std::string sjis;
+    toShiftJis(say(text), &sjis, 0);
+    return sjis;
+}
+
+// Puts the caret into a panel field with its text selected, ready to type over.
+static void focusField(int id)
+{
+    HWND edit = GetDlgItem(frameWindow, id);
+    if (edit && IsWindowVisible(edit)) {
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+    }
+}
+
+void documentChanged(void)
+{
+    showPlace();
+    updateTitle();
+    SetTimer(frameWindow, TIMER_CHECK, CHECK_DELAY_MS, 0);
+}
+
+static void chooseFolder(void)
+{
+    if (!mayLeaveDocument())
+        return;
+    std::wstring title = say(T_OPEN_FOLDER_TITLE);
+    BROWSEINFOW browse;
+    ZeroMemory(&browse, sizeof browse);
+    browse.hwndOwner = frameWindow;
+    browse.lpszTitle = title.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
+    if (!chosen)
+        return;
+    wchar_t path[MAX_PATH];
+    BOOL ok = SHGetPathFromIDListW(chosen, path);
+    CoTaskMemFree(chosen);
+    if (ok)
+        openFolder(path);
+}
+
+void doCommand(int command)
+{
+    DesignPlace after = place;
+    bool changed = false;
+    switch (command) {
+    case CMD_OPEN:
+        chooseFolder();
+        return;
+    case CMD_SAVE:
+        saveDocument();
+        return;
+    case CMD_TEST_RUN:
+        testRun();
+        return;
+    case CMD_EXIT:
+        PostMessageW(frameWindow, WM_CLOSE, 0, 0);
+        return;
+    case CMD_START_SCREEN:
+        place = startPlace();
+        showPlace();
+        return;
+    case CMD_UNDO:
+        changed = docUndo(&document, &after);
+        break;
+    case CMD_REDO:
+        changed = docRedo(&document, &after);
+        break;
+    default:
+        break;
+    }
+    if (command != CMD_UNDO && command != CMD_REDO) {
+        if (!mayEdit())
+            return;
+        switch (command) {
+        case CMD_DELETE:
+            changed = deleteItem(&document, place, &after);
+            break;
+        case CMD_EARLIER:
+        case CMD_LATER:
+            changed = moveItem(&document, place, command == CMD_EARLIER ? -1 : 1, &after);
+            break;
+        case CMD_ADD_PAGE:
+            if (countPages(&document) >= 5) {
+                tell(say(T_FIVE_PAGES), MB_ICONINFORMATION);
+                return;
+            }
+            changed = addPage(&document, place, newText(T_NEW_PAGE).c_str(), &after);
+            break;
+        case CMD_ADD_ENTRY:
+            changed = addEntry(&document, place, newText(T_NEW_ENTRY).c_str(), &after);
+            break;
+        case CMD_ADD_BUTTON:
+            changed = shownEntry() >= 0 &&
+                      addButton(&document, place, newText(T_NEW_BUTTON).c_str(), &after);
+            break;
+        case CMD_ADD_DECORATION: {
+            std::string name;
+            if (place.page >= 0 && shownEntry() < 0)
+                return;
+            if (!choosePicture(&name))
+                return;
+            int limit = 0;
+            DesignPlace start = place;
+            if (fieldProblem(&document, start, FIELD_DECORATION_PICTURE, name, &limit) ==
+                TEXT_TOO_LONG) {
+                tell(say(T_TOO_LONG, number(limit)), MB_ICONWARNING);
+                return;
+            }
+            changed = addDecoration(&document, place, name.c_str(), &after);
+            break;
+        }
+        default:
+            return;
+        }
+    }
+    if (!changed) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    place = after;
+    documentChanged();
+    if (command == CMD_ADD_PAGE || command == CMD_ADD_ENTRY)
+        focusField(IDC_TITLE);
+    else if (command == CMD_ADD_BUTTON)
+        focusField(IDC_CAPTION);
+}
+
+// --- The frame -----------------------------------------------------------------------
+
+static HMENU buildMenus(void)
+{
+    struct Item {
+        int command;  // 0: separator
+        Text text;
+    };
+    static const Item file[] = {{CMD_OPEN, T_MENU_OPEN}, {CMD_SAVE, T_MENU_SAVE},
+                                {0, T_APP}, {CMD_TEST_RUN, T_MENU_TEST_RUN},
+                                {0, T_APP}, {CMD_EXIT, T_MENU_EXIT}};
+    static const Item edit[] = {{CMD_UNDO, T_MENU_UNDO}, {CMD_REDO, T_MENU_REDO},
+                                {0, T_APP}, {CMD_DELETE, T_MENU_DELETE},
+                                {CMD_EARLIER, T_MENU_EARLIER}, {CMD_LATER, T_MENU_LATER}};
+    static const Item add[] = {{CMD_ADD_PAGE, T_MENU_ADD_PAGE}, {CMD_ADD_ENTRY, T_MENU_ADD_ENTRY},
+                               {CMD_ADD_BUTTON, T_MENU_ADD_BUTTON},
+                               {CMD_ADD_DECORATION, T_MENU_ADD_DECORATION}};
+    static const Item view[] = {{CMD_START_SCREEN, T_MENU_START_SCREEN}};
+    const struct {
+        Text title;
+        const Item* items;
+        size_t count;
+    } menus[] = {{T_MENU_FILE, file, sizeof file / sizeof file[0]},
+                 {T_MENU_EDIT, edit, sizeof edit / sizeof edit[0]},
+                 {T_MENU_ADD, add, sizeof add / sizeof add[0]},
+                 {T_MENU_VIEW, view, sizeof view / sizeof view[0]}};
+    HMENU bar = CreateMenu();
+    for (const auto& m : menus) {
+        HMENU popup = CreatePopupMenu();
+        for (size_t i = 0; i < m.count; i++) {
+            if (m.items[i].command)
+                AppendMenuW(popup, MF_STRING, (UINT_PTR)m.items[i].command,
+                            say(m.items[i].text).c_str());
+            else
+                AppendMenuW(popup, MF_SEPARATOR, 0, 0);
+        }
+        AppendMenuW(bar, MF_POPUP, (UINT_PTR)popup, say(m.title).c_str());
+    }
+    return bar;
+}
+
+static void enableMenus(HMENU menu)
+{
+    bool open = !folder.empty() && !readOnly;
+    const struct {
+        int command;
+        bool enabled;
+    } states[] = {
+        {CMD_SAVE, open},
+        {CMD_TEST_RUN, !folder.empty()},
+        {CMD_UNDO, !document.undo.empty()},
+        {CMD_REDO, !document.redo.empty()},
+        {CMD_DELETE, open && place.kind != PLACE_START},
+        {CMD_EARLIER, open && place.kind != PLACE_START},
+        {CMD_LATER, open && place.kind != PLACE_START},
+        {CMD_ADD_PAGE, open},
+        {CMD_ADD_ENTRY, open && place.page >= 0},
+        {CMD_ADD_BUTTON, open && shownEntry() >= 0},
+        {CMD_ADD_DECORATION, open && (place.page < 0 || shownEntry() >= 0)},
+        {CMD_START_SCREEN, !folder.empty()},
+    };
+    for (const auto& s : states)
+        EnableMenuItem(menu, (UINT)s.command, MF_BYCOMMAND | (s.enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+static void createFonts(void)
+{
+    NONCLIENTMETRICSW metrics;
+    ZeroMemory(&metrics, sizeof metrics);
+    // The size of Windows XP's structure, which later systems also take.
+    metrics.cbSize = offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(LOGFONTW);
+    LOGFONTW font;
+    ZeroMemory(&font, sizeof font);
+    font.lfHeight = -12;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+        font = metrics.lfMessageFont;
+    // Captions are Japanese whatever the language of the window: a face
+    // with Japanese characters, as the menu itself asks for its captions.
+    lstrcpyW(font.lfFaceName, L"MS UI Gothic");
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    uiFont = CreateFontIndirectW(&font);
+    font.lfWeight = FW_BOLD;
+    uiBoldFont = CreateFontIndirectW(&font);
+}
+
+static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        frameWindow = window;
+        createPanel(window);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) >= CMD_OPEN && lParam == 0)
+            doCommand(LOWORD(wParam));
+        else
+            onPanelCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        enableMenus((HMENU)wParam);
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = panelColour((HDC)wParam, (HWND)lParam))
+            return (LRESULT)brush;
+        break;
+    case WM_TIMER:
+        if (wParam == TIMER_CHECK) {
+            KillTimer(window, TIMER_CHECK);
+            runChecks();
+        }
+        return 0;
+    case WM_ACTIVATE:
+    case WM_PALETTECHANGED:
+        // On 256 colours the picture realises the menu's palette again.
+        if (displayBits == 8 && (message == WM_ACTIVATE || (HWND)wParam != window))
+            InvalidateRect(canvasWindow, 0, FALSE);
+        break;
+    case WM_CLOSE:
+        if (mayLeaveDocument())
+            DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, TIMER_CHECK);
+        removeWorkingCopy();
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+static void createFrame(HINSTANCE instance)
+{
+    WNDCLASSW wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.lpfnWndProc = frameProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+    wc.hCursor = LoadCursorW(0, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+    wc.lpszClassName = frameClass;
+    RegisterClassW(&wc);
+    registerCanvas(instance);
+
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    HMENU menus = buildMenus();
+    RECT r = {0, 0, CLIENT_W, CLIENT_H};
+    AdjustWindowRect(&r, style, TRUE);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    CreateWindowExW(WS_EX_CONTROLPARENT, frameClass, L"MENUEDIT", style, x < 0 ? 0 : x,
+                    y < 0 ? 0 : y, w, h, 0, menus, instance, 0);
+    // A menu bar that wraps makes the client area smaller: grow to fit.
+    RECT client;
+    GetClientRect(frameWindow, &client);
+    if (client.bottom < CLIENT_H) {
+        GetWindowRect(frameWindow, &r);
+        SetWindowPos(frameWindow, 0, 0, 0, r.right - r.left,
+                     r.bottom - r.top + CLIENT_H - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    }
+}
+
+static void createAccelerators(void)
+{
+    ACCEL keys[] = {
+        {FCONTROL | FVIRTKEY, 'O', CMD_OPEN},     {FCONTROL | FVIRTKEY, 'S', CMD_SAVE},
+        {FVIRTKEY, VK_F5, CMD_TEST_RUN},          {FCONTROL | FVIRTKEY, 'Z', CMD_UNDO},
+        {FCONTROL | FVIRTKEY, 'Y', CMD_REDO},
+        {FCONTROL | FSHIFT | FVIRTKEY, 'Z', CMD_REDO},
+    };
+    accelerators = CreateAcceleratorTableW(keys, sizeof keys / sizeof keys[0]);
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
+{
+    appInstance = instance;
+    OleInitialize(0);
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    uiLanguage = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? LANGUAGE_JA
+                                                                             : LANGUAGE_EN;
+    std::wstring start;
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    for (int i = 1; argv && i < argc; i++) {
+        if (wcsncmp(argv[i], L"--lang=", 7) == 0)
+            uiLanguage = wcsncmp(argv[i] + 7, L"ja", 2) == 0 ? LANGUAGE_JA : LANGUAGE_EN;
+        else
+            start = argv[i];
+    }
+    LocalFree(argv);
+
+    HDC screen = GetDC(0);
+    displayBits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    ReleaseDC(0, screen);
+    createMenuFont();
+    createFonts();
+    createAccelerators();
+    createFrame(instance);
+    if (!frameWindow)
+        return 1;
+    ShowWindow(frameWindow, show);
+    UpdateWindow(frameWindow);
+    showPlace();
+    if (!start.empty())
+        openFolder(start);
+    else
+        PostMessageW(frameWindow, WM_COMMAND, CMD_OPEN, 0);
+
+    MSG msg;
+    while (GetMessageW(&msg, 0, 0, 0) > 0) {
+        if (TranslateAcceleratorW(frameWindow, accelerators, &msg))
+            continue;
+        if (IsDialogMessageW(frameWindow, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    releaseSurface();
+    DeleteObject(menuFont);
+    DeleteObject(uiFont);
+    DeleteObject(uiBoldFont);
+    docClose(&document);
+    OleUninitialize();
+    return (int)msg.wParam;
+}
