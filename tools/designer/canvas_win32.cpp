@@ -131,6 +131,8 @@ static int decorationAt(int x, int y)
     return -1;
 }
 
+// The selected button or picture; a selected tab or slot is already drawn
+// pressed by the menu itself.
 static bool selectedRect(RECT* r)
 {
     int x, y, w, h;
@@ -146,14 +148,6 @@ static bool selectedRect(RECT* r)
         y = dragging && moved ? itemNow.y : decorationPositions[place.item].y;
         w = picture ? (int)dibWidth(picture) : 16;
         h = picture ? (int)dibHeight(picture) : 16;
-    } else if (place.kind == PLACE_PAGE && place.page >= 0) {
-        int c = CONTROL_FIRST_TAB + place.page;
-        x = controlPosition[c][0], y = controlPosition[c][1];
-        w = controlSize[c][0], h = controlSize[c][1];
-    } else if (place.kind == PLACE_ENTRY && place.entry >= 0 && place.entry / 5 == subPage) {
-        int c = CONTROL_FIRST_SLOT + place.entry % 5;
-        x = controlPosition[c][0], y = controlPosition[c][1];
-        w = controlSize[c][0], h = controlSize[c][1];
     } else {
         return false;
     }

@@ -28,9 +28,14 @@ enum { MAX_MENU_BYTES = 16 * 1024 * 1024 };  // as the checker: no menu is large
 static std::wstring systemMessage(DWORD error)
 {
     wchar_t* text = 0;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   0, error, 0, (LPWSTR)&text, 0, 0);
+    // In the window's language where the system has it, else in its own.
+    WORD language = uiLanguage == LANGUAGE_JA ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+                                              : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    for (DWORD id : {(DWORD)language, (DWORD)0})
+        if (!text)
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           0, error, id, (LPWSTR)&text, 0, 0);
     std::wstring message = text ? text : L"";
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||

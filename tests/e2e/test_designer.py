@@ -1,0 +1,473 @@
+"""The designer, MENUEDIT.EXE, worked as a disc author works it: pointer and
+keys through X, MENU.DAT read back byte for byte, and the real MENU.EXE then
+started on the same folder to show what the designer showed.
+"""
+
+import os
+import random
+import subprocess
+import time
+
+import pytest
+from PIL import Image, ImageChops
+
+import harness
+from harness import ints, parse_keys, wait_painted
+from menuscene import CONTROLS, TABS, centre, cell
+from recorders import dialog
+
+SAMPLE = os.path.join(harness.ROOT, "sample")
+# Built beside the program under test, in the same Windows tree.
+DESIGNER_EXE = os.path.join(harness.WINDOWS, "tools", "designer", "MENUEDIT.EXE")
+DESIGNER_CLASS = "MenuEditFrame"
+BOX_CLASS = "#32770"
+BOX_TITLE = b"MENUEDIT"
+IDOK, IDYES, IDNO = 1, 6, 7
+# Controls of the designer's window (tools/designer/designer.h).
+STATUS, FINDINGS_HEAD, FINDINGS, HEADING = 100, 101, 102, 103
+TITLE, CAPTION, COMMAND, PICTURE, POS_X, POS_Y = 106, 109, 112, 117, 129, 131
+CONTENT_X, CONTENT_Y = 11, 105
+
+
+def sample_files(drop=()):
+    files = {}
+    for folder, _, names in os.walk(SAMPLE):
+        for name in names:
+            path = os.path.join(folder, name)
+            relative = os.path.relpath(path, SAMPLE)
+            if relative not in drop:
+                files[relative] = path
+    return files
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def wait_for(condition, what, timeout=20):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError("%s: not within %ss" % (what, timeout))
+        time.sleep(0.2)
+
+
+def wait_changed(path, before, timeout=20):
+    """The file's bytes once they are no longer before."""
+    def changed():
+        data = read(path) if os.path.exists(path) else None
+        return data if data != before else None
+    return wait_for(changed, "%s written" % path, timeout)
+
+
+class Designer:
+    """One started copy of the designer on a folder."""
+
+    def __init__(self, wine, folder, lang="en"):
+        self.wine = wine
+        if not os.path.isfile(DESIGNER_EXE):
+            raise RuntimeError("%s is not built (scripts/build.sh %s)"
+                               % (DESIGNER_EXE, os.path.basename(harness.WINDOWS)))
+        self.proc = wine.popen(DESIGNER_EXE, "--lang=" + lang, folder)
+        self.info = None
+
+    def wait_window(self, timeout=60):
+        if not self.wine.wait_window(DESIGNER_CLASS, "-", timeout=timeout):
+            raise AssertionError("no designer window after %ss (exit code %s)"
+                                 % (timeout, self.proc.poll()))
+        self.info = self.wine.window_info(DESIGNER_CLASS, "-")
+        return self
+
+    def origin(self):
+        """Screen position of the picture's top-left pixel."""
+        ox, oy = ints(self.info["origin"])
+        cx, cy = ints(self.info["child.rect"])[:2]
+        return ox + cx, oy + cy
+
+    # Input ----------------------------------------------------------------------
+    def move(self, x, y):
+        ox, oy = self.origin()
+        self.wine.xvfb.xdotool("mousemove", ox + x, oy + y)
+
+    def click(self, x, y, settle=0.5):
+        self.move(x, y)
+        self.wine.xvfb.xdotool("click", 1)
+        time.sleep(settle)
+
+    def drag(self, start, end, steps=4):
+        self.move(*start)
+        self.wine.xvfb.xdotool("mousedown", 1)
+        time.sleep(0.2)
+        for n in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * n // steps,
+                      start[1] + (end[1] - start[1]) * n // steps)
+            time.sleep(0.1)
+        time.sleep(0.3)
+
+    def release(self):
+        self.wine.xvfb.xdotool("mouseup", 1)
+        time.sleep(0.5)
+
+    def key(self, *keys):
+        for k in keys:
+            self.wine.xvfb.xdotool("key", k)
+            time.sleep(0.3)
+
+    def type(self, text):
+        self.wine.xvfb.xdotool("type", "--delay", "80", text)
+        time.sleep(0.5)
+
+    def click_control(self, control):
+        """Clicks the middle of one of the window's own controls."""
+        left, top, right, bottom = ints(self.control(control)["rect"])
+        self.wine.xvfb.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+        self.wine.xvfb.xdotool("click", 1)
+        time.sleep(0.5)
+
+    # What it shows -----------------------------------------------------------------
+    def canvas(self):
+        ox, oy = self.origin()
+        return self.wine.xvfb.screenshot().crop((ox, oy, ox + 640, oy + 480))
+
+    def settled(self, timeout=30):
+        return wait_painted(self.canvas, timeout)
+
+    def _uitext(self, *args):
+        result = subprocess.run(["wine", harness.helper("uitext")] + [str(a) for a in args],
+                                env=self.wine.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
+        assert result.returncode == 0, "uitext %s failed" % (args,)
+        return parse_keys(result.stdout.decode("ascii"))
+
+    def text(self, control):
+        return bytes.fromhex(self._uitext("text", DESIGNER_CLASS, control)["text.hex"]).decode()
+
+    def control(self, control):
+        return self._uitext("rect", DESIGNER_CLASS, control)
+
+    def findings(self):
+        values = self._uitext("items", DESIGNER_CLASS, FINDINGS)
+        return [bytes.fromhex(values["item.%d.hex" % i]).decode()
+                for i in range(int(values["count"]))], values
+
+    def click_finding(self, row):
+        _, values = self.findings()
+        left, top, right, _ = ints(self.control(FINDINGS)["rect"])
+        height, first = int(values["height"]), int(values["top"])
+        self.wine.xvfb.xdotool("mousemove", left + 40, top + 2 + (row - first) * height +
+                               height // 2)
+        self.wine.xvfb.xdotool("click", 1)
+        time.sleep(1)
+
+    # Message boxes -------------------------------------------------------------------
+    def box(self, timeout=20):
+        """The texts of the designer's message box, once it is up."""
+        code, info = dialog(self.wine, "wait", BOX_CLASS, BOX_TITLE.hex(), int(timeout * 1000))
+        assert code == 0, "no message box from the designer within %ss" % timeout
+        return "\n".join(bytes.fromhex(info["text.%d.hex" % i]).decode("cp932", "replace")
+                         for i in range(int(info["texts"])))
+
+    def answer(self, button):
+        code, _ = dialog(self.wine, "command", BOX_CLASS, BOX_TITLE.hex(), button)
+        assert code == 0, "the message box could not be answered"
+        time.sleep(0.5)
+
+    def no_box(self):
+        code, _ = dialog(self.wine, "show", BOX_CLASS, BOX_TITLE.hex())
+        return code != 0
+
+    # End -------------------------------------------------------------------------------
+    def end(self):
+        if self.proc.poll() is None:
+            self.wine.probe("close", DESIGNER_CLASS, "-")
+            deadline = time.monotonic() + 10
+            while self.proc.poll() is None and time.monotonic() < deadline:
+                if not self.no_box():
+                    dialog(self.wine, "command", BOX_CLASS, BOX_TITLE.hex(), IDNO)
+                time.sleep(0.3)
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+@pytest.fixture
+def designers(menus):
+    started = []
+
+    def start(folder="Q:\\", lang="en"):
+        designer = Designer(menus.wine, folder, lang).wait_window()
+        started.append(designer)
+        return designer
+
+    yield start
+    for designer in started:
+        designer.end()
+
+
+def surface_settled(menu):
+    return wait_painted(menu.surface_image)
+
+
+def changed_lines(before, after):
+    """(old line, new line) of each line that differs; the files must
+    have the same number of lines."""
+    old, new = before.split(b"\r\n"), after.split(b"\r\n")
+    assert len(old) == len(new), "lines were added or removed"
+    return [(a, b) for a, b in zip(old, new) if a != b]
+
+
+# --- The sample disc ---------------------------------------------------------------
+
+def test_a_button_dragged_20_pixels_right_moves_one_line_and_the_menu_shows_it(menus,
+                                                                            designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))  # the install page; its first entry shows
+    designer.settled()
+
+    # Button 1 of [FULL]: BTN\AMBER.BMP (300 x 40, so 150 x 40) at BtnPos1=117,196.
+    amber = Image.open(os.path.join(SAMPLE, "BTN", "AMBER.BMP")).convert("RGB")
+    w, h = amber.width // 2, amber.height
+    x0, y0 = CONTENT_X + 117, CONTENT_Y + 196
+    designer.drag((x0 + 30, y0 + 20), (x0 + 50, y0 + 20))
+    assert "BtnPos1=137,196" in designer.text(STATUS), "the offset is shown while dragging"
+    designer.release()
+    assert designer.text(POS_X) == "137" and designer.text(POS_Y) == "196"
+
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert changed_lines(original, saved) == [(b"BtnPos1=117,196", b"BtnPos1=137,196")]
+
+    designer.key("Escape")  # nothing selected: the picture is the menu's alone
+    shown = designer.settled()
+    menu = menus.start()
+    menu.wait_window()
+    surface_settled(menu)
+    menu.click(*centre(TABS[0]))
+    screen = surface_settled(menu)
+    # The button's own top rows, free of its caption, are at the new place.
+    assert ImageChops.difference(screen.crop((x0 + 20, y0, x0 + 20 + w, y0 + 10)),
+                                 amber.crop((0, 0, w, 10))).getbbox() is None
+    assert ImageChops.difference(screen.crop((x0, y0, x0 + 20, y0 + h)),
+                                 amber.crop((0, 0, 20, h))).getbbox() is not None
+    assert ImageChops.difference(shown, screen).getbbox() is None, \
+        "MENU.EXE shows what the designer showed"
+
+
+def test_a_page_added_and_its_title_typed_is_a_tab_of_the_menu(menus, designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.key("alt+a", "p")  # Add, Page: the new page's title is ready to type over
+    wait_for(lambda: designer.text(HEADING).startswith("Page 5"), "the new page selected")
+    designer.type("Extras")
+    wait_for(lambda: designer.text(TITLE) == "Extras", "the title typed")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    # A new key goes where WriteProfileStringA puts one: after the section's
+    # last line; a new section after a blank line at the end.
+    assert saved == original.replace(b"Bmp1=LOGO.BMP,12,24\r\n",
+                                     b"Bmp1=LOGO.BMP,12,24\r\nPage5=PAGE1\r\n") \
+        + b"\r\n[PAGE1]\r\nTitle=Extras\r\n"
+
+    designer.click(300, 20)  # the picture, away from the title
+    designer.key("Home")
+    wait_for(lambda: designer.text(HEADING) == "Start screen", "the start screen")
+    shown = designer.settled()
+    menu = menus.start()
+    menu.wait_window()
+    screen = surface_settled(menu)
+    assert ImageChops.difference(shown, screen).getbbox() is None, \
+        "the menu's start screen is the designer's"
+    x, y, tab_w, tab_h = CONTROLS[TABS[4]][:4]
+    edge = (x, y, x + 12, y + tab_h)  # left of any caption
+    assert ImageChops.difference(screen.crop(edge), cell(TABS[4], 0, 0).crop(
+        (0, 0, 12, tab_h))).getbbox() is None, "tab 5 is enabled"
+    menu.close()
+    menu.exit_code()
+
+    # Undo takes back the typing, then the page, a step each.
+    designer.key("ctrl+z")
+    designer.key("ctrl+s")
+    typed_back = wait_changed(path, saved)
+    assert typed_back == saved.replace(b"Title=Extras", b"Title=New page")
+    designer.key("ctrl+z")
+    designer.key("ctrl+s")
+    assert wait_changed(path, typed_back) == original
+
+
+# --- Bad input -----------------------------------------------------------------------
+
+def test_a_folder_without_menu_dat_gets_a_new_one_only_when_saved(menus, designers):
+    folder = menus.disc({"DOCS/README.TXT": b"read me\r\n"})
+    path = os.path.join(folder, "MENU.DAT")
+    designer = designers()
+    designer.settled()
+    assert "no MENU.DAT" in designer.text(STATUS)
+    assert designer.no_box(), "a new file is no reason for a message box"
+    assert not os.path.exists(path)
+    designer.key("alt+a", "p")
+    designer.type("Hello")
+    wait_for(lambda: designer.text(TITLE) == "Hello", "the title typed")
+    assert not os.path.exists(path), "nothing is written before saving"
+    designer.key("ctrl+s")
+    assert wait_changed(path, None) == b"[MENU]\r\nPage1=PAGE1\r\n\r\n[PAGE1]\r\nTitle=Hello\r\n"
+    assert sorted(os.listdir(folder)) == ["DOCS", "MENU.DAT", "MENU.EXE"], \
+        "no temporary file is left beside it"
+
+
+def test_binary_junk_is_opened_with_that_said_and_kept_byte_for_byte(menus, designers):
+    rng = random.Random(16)
+    junk = bytes(rng.choice([0, 10, 13, 0x81, 0x5C, 0xE0, 0xFF]) if rng.random() < 0.2
+                 else rng.randrange(32, 256) for _ in range(3000)).replace(b"[", b"(")
+    folder = menus.disc({"MENU.DAT": junk})
+    path = os.path.join(folder, "MENU.DAT")
+    designer = designers()
+    said = designer.box()
+    assert "not Shift-JIS" in said
+    designer.answer(IDOK)
+    designer.settled()
+    designer.key("alt+a", "p")
+    designer.type("Junk")
+    wait_for(lambda: designer.text(TITLE) == "Junk", "the title typed")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, junk)
+    assert saved.startswith(junk), "every byte of the file is still there, in place"
+    # New lines end as the file's first line does.
+    first = min(p for p in (junk.find(b"\r"), junk.find(b"\n")) if p >= 0)
+    br = b"\n" if junk[first:first + 1] == b"\n" else \
+        b"\r\n" if junk[first:first + 2] == b"\r\n" else b"\r"
+    assert saved[len(junk):].lstrip(b" \r\n") == \
+        b"[MENU]" + br + b"Page1=PAGE1" + br + br + b"[PAGE1]" + br + b"Title=Junk" + br
+    assert designer.proc.poll() is None
+
+
+def test_a_missing_picture_is_a_finding_that_selects_its_button(menus, designers):
+    menus.disc(sample_files(drop=(os.path.join("BTN", "AMBER.BMP"),)))
+    designer = designers()
+    designer.settled()
+    rows, _ = designer.findings()
+    row = next((i for i, r in enumerate(rows) if "[FULL] BtnBmp1" in r), None)
+    assert row is not None, "the checker names the button whose picture is missing: %r" % rows
+    assert rows[row].startswith("Error")
+    designer.click_finding(row)
+    wait_for(lambda: designer.text(HEADING).startswith("Button 1") and
+             "[FULL]" in designer.text(HEADING), "the button selected")
+    assert designer.text(PICTURE) == "BTN\\AMBER.BMP"
+    # The menu draws nothing for it; the designer marks its place.
+    canvas = designer.settled()
+    x0, y0 = CONTENT_X + 117, CONTENT_Y + 196
+    assert canvas.getpixel((x0 - 1, y0 + 10)) == (255, 0, 255), "its outline is drawn"
+
+
+@pytest.fixture
+def read_only(tmp_path):
+    """Makes folders read-only for the length of the test, even for root."""
+    made = []
+
+    def make(folder):
+        if os.geteuid() == 0:
+            if subprocess.run(["chattr", "+i", folder], stderr=subprocess.DEVNULL).returncode:
+                pytest.skip("root cannot make a folder read-only here (chattr +i refused)")
+        else:
+            os.chmod(folder, 0o555)
+        made.append(folder)
+
+    yield make
+    for folder in made:
+        if os.geteuid() == 0:
+            subprocess.run(["chattr", "-i", folder])
+        else:
+            os.chmod(folder, 0o755)
+
+
+def test_saving_into_a_read_only_folder_fails_plainly_and_leaves_the_file(menus, designers,
+                                                                          read_only):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    read_only(folder)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[1]))
+    designer.click_control(TITLE)
+    designer.key("ctrl+a")
+    designer.type("Manuals")
+    wait_for(lambda: designer.text(TITLE) == "Manuals", "the title typed")
+    designer.key("ctrl+s")
+    said = designer.box()
+    assert "could not be saved" in said and "untouched" in said
+    designer.answer(IDOK)
+    assert read(path) == original
+    assert sorted(os.listdir(folder)) == sorted(os.listdir(SAMPLE) + ["MENU.EXE"]), \
+        "no temporary file is left"
+    assert designer.proc.poll() is None
+
+
+# --- Done when -------------------------------------------------------------------------
+
+def test_a_menu_built_from_an_empty_folder_is_what_the_menu_shows(menus, designers):
+    """A page, an entry, a button that opens a document and a picture, made
+    with the designer alone; MENU.EXE then shows what the designer showed."""
+    logo = os.path.join(SAMPLE, "LOGO.BMP")
+    folder = menus.disc({"DOCS/README.TXT": b"read me\r\n", "LOGO.BMP": logo})
+    path = os.path.join(folder, "MENU.DAT")
+    designer = designers()
+    designer.settled()
+    designer.key("alt+a", "p")
+    designer.type("Tools")
+    designer.key("alt+a", "e")  # an entry of the page
+    wait_for(lambda: designer.text(HEADING).startswith("Entry 1"), "the new entry")
+    designer.type("Readme")
+    designer.key("alt+a", "b")  # a button of the entry
+    wait_for(lambda: designer.text(HEADING).startswith("Button 1"), "the new button")
+    designer.type("Open")
+    designer.click_control(COMMAND)
+    designer.type("DOCS\\README.TXT")
+    wait_for(lambda: designer.text(COMMAND) == "DOCS\\README.TXT", "the command typed")
+
+    designer.key("alt+a", "i")  # a picture, chosen in the file dialog
+    assert wait_for(lambda: designer.wine.wait_window(BOX_CLASS, "-", timeout=1),
+                    "the file dialog")
+    time.sleep(1)
+    designer.type("LOGO.BMP")
+    designer.key("Return")
+    wait_for(lambda: designer.text(HEADING).startswith("Picture 1"), "the new picture")
+    assert designer.text(PICTURE) == "LOGO.BMP"
+    designer.click_control(POS_X)
+    designer.key("ctrl+a")
+    designer.type("12")
+    designer.click_control(POS_Y)
+    designer.key("ctrl+a")
+    designer.type("30")
+    wait_for(lambda: designer.text(POS_Y) == "30", "the position typed")
+
+    designer.key("ctrl+s")
+    saved = wait_changed(path, None)
+    assert saved == (b"[MENU]\r\nPage1=PAGE1\r\n\r\n[PAGE1]\r\nTitle=Tools\r\nMenu1=ENTRY1\r\n"
+                     b"\r\n[ENTRY1]\r\nTitle=Readme\r\nCommand1=Open,DOCS\\README.TXT\r\n"
+                     b"Bmp1=LOGO.BMP,12,30\r\n")
+    designer.key("Escape")
+    shown = designer.settled()
+
+    menu = menus.start()
+    menu.wait_window()
+    surface_settled(menu)
+    menu.click(*centre(TABS[0]))
+    screen = surface_settled(menu)
+    assert ImageChops.difference(shown, screen).getbbox() is None, \
+        "MENU.EXE shows what the designer showed"
+    logo_image = Image.open(logo).convert("RGB")
+    place = (CONTENT_X + 12, CONTENT_Y + 30)
+    assert ImageChops.difference(screen.crop(place + (place[0] + logo_image.width,
+                                                      place[1] + logo_image.height)),
+                                 logo_image).getbbox() is None, "the picture is where it was put"
