@@ -72,7 +72,9 @@ class Designer:
         if not os.path.isfile(DESIGNER_EXE):
             raise RuntimeError("%s is not built (scripts/build.sh %s)"
                                % (DESIGNER_EXE, os.path.basename(harness.WINDOWS)))
-        self.proc = wine.popen(DESIGNER_EXE, "--lang=" + lang, folder)
+        # lang None: the language the system's settings ask for.
+        args = (["--lang=" + lang] if lang else []) + [folder]
+        self.proc = wine.popen(DESIGNER_EXE, *args)
         self.info = None
 
     def wait_window(self, timeout=60):
@@ -305,6 +307,78 @@ def test_a_page_added_and_its_title_typed_is_a_tab_of_the_menu(menus, designers)
     assert wait_changed(path, typed_back) == original
 
 
+def test_the_second_group_of_entries_shows_as_in_the_menu(menus, designers):
+    menus.disc(sample_files())
+    designer = designers()
+    designer.settled()
+    clicks = [centre(TABS[2]), centre(2), centre(9)]  # gallery, next group, its slot 2
+    for point in clicks:
+        designer.click(*point)
+    wait_for(lambda: designer.text(HEADING).startswith("Entry 7 of page 3"), "entry 7 selected")
+    shown = designer.settled()
+    menu = menus.start()
+    menu.wait_window()
+    surface_settled(menu)
+    for point in clicks:
+        menu.click(*point)
+    assert ImageChops.difference(shown, surface_settled(menu)).getbbox() is None
+
+
+def test_in_japanese_a_title_stops_where_the_menu_would_cut_it(menus, designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers(lang=None)  # the system asks for Japanese (LC_ALL=ja_JP.UTF-8)
+    designer.settled()
+    assert designer.text(HEADING) == "スタート画面"
+    designer.click(*centre(TABS[0]))
+    designer.click_control(TITLE)
+    designer.key("End")
+    designer.type("x" * 30)  # 12 bytes of インストール leave room for 27
+    assert designer.text(TITLE) == "インストール" + "x" * 27
+    assert "入力できません" in designer.text(107), "the refusal is said"
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert changed_lines(original, saved) == [
+        ("Title=インストール".encode("cp932"), ("Title=インストール" + "x" * 27).encode("cp932"))]
+
+
+def test_unsaved_changes_are_asked_about_before_closing(menus, designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    for answer in (IDNO, IDYES):
+        designer = designers()
+        designer.settled()
+        designer.click(*centre(TABS[0]))
+        designer.click(CONTENT_X + 117 + 30, CONTENT_Y + 196 + 20)  # the amber button
+        designer.key("shift+Down")
+        wait_for(lambda: designer.text(POS_Y) == "206", "the button moved")
+        designer.wine.probe("close", DESIGNER_CLASS, "-")
+        assert "Save the changes" in designer.box()
+        designer.answer(answer)
+        assert designer.proc.wait(timeout=20) == 0
+        if answer == IDNO:
+            assert read(path) == original
+        else:
+            assert changed_lines(original, read(path)) == [
+                (b"BtnPos1=117,196", b"BtnPos1=117,206")]
+
+
+def test_a_test_run_copies_the_menu_in_after_asking_and_starts_it(menus, designers):
+    folder = menus.disc(sample_files())
+    os.remove(os.path.join(folder, "MENU.EXE"))
+    designer = designers()
+    designer.settled()
+    designer.key("F5")
+    assert "no MENU.EXE" in designer.box()
+    designer.answer(IDYES)
+    assert menus.wine.wait_window(timeout=30), "MENU.EXE started"
+    assert read(os.path.join(folder, "MENU.EXE")) == read(harness.MENU_EXE)
+    menus.wine.probe("close", harness.FRAME_CLASS, harness.FRAME_TITLE)
+    assert menus.wine.wait_gone()
+
+
 # --- Bad input -----------------------------------------------------------------------
 
 def test_a_folder_without_menu_dat_gets_a_new_one_only_when_saved(menus, designers):
@@ -348,6 +422,27 @@ def test_binary_junk_is_opened_with_that_said_and_kept_byte_for_byte(menus, desi
         b"\r\n" if junk[first:first + 2] == b"\r\n" else b"\r"
     assert saved[len(junk):].lstrip(b" \r\n") == \
         b"[MENU]" + br + b"Page1=PAGE1" + br + br + b"[PAGE1]" + br + b"Title=Junk" + br
+    assert designer.proc.poll() is None
+
+
+def test_a_utf16_file_is_opened_read_only_and_left_alone(menus, designers):
+    text = read(os.path.join(SAMPLE, "MENU.DAT")).decode("cp932")
+    utf16 = "\ufeff".encode("utf-16-le") + text.encode("utf-16-le")
+    folder = menus.disc(sample_files(drop=("MENU.DAT",)) | {"MENU.DAT": utf16})
+    path = os.path.join(folder, "MENU.DAT")
+    designer = designers()
+    assert "read-only" in designer.box()
+    designer.answer(IDOK)
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    before = designer.text(TITLE)  # the designer's own reading cannot tell UTF-16
+    designer.click_control(TITLE)
+    designer.type("x")
+    assert designer.text(TITLE) == before, "the field takes nothing"
+    designer.key("ctrl+s")
+    assert "not saved" in designer.box()
+    designer.answer(IDOK)
+    assert read(path) == utf16
     assert designer.proc.poll() is None
 
 

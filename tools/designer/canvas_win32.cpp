@@ -182,13 +182,23 @@ void setStatus(const std::wstring& text)
     SetDlgItemTextW(frameWindow, IDC_STATUS, text.c_str());
 }
 
+// Offsets stay within what the menu's number fields hold, whatever the
+// file or the pointer says.
+static LONG clampOffset(long long value, int origin)
+{
+    const long long most = 99999;
+    long long offset = value - origin;
+    offset = offset < -most ? -most : offset > most ? most : offset;
+    return (LONG)(offset + origin);
+}
+
 void nudgeSelection(int dx, int dy)
 {
     if ((place.kind != PLACE_BUTTON && place.kind != PLACE_DECORATION) || readOnly)
         return;
     POINT at = itemPlace();
-    at.x += dx;
-    at.y += dy;
+    at.x = clampOffset((long long)at.x + dx, CONTENT_LEFT);
+    at.y = clampOffset((long long)at.y + dy, CONTENT_TOP);
     if (setPosition(&document, place, at.x - CONTENT_LEFT, at.y - CONTENT_TOP, true)) {
         documentChanged();
         setStatus(offsetText(at));
@@ -337,8 +347,8 @@ static void onDrag(int x, int y)
     if (!moved && abs(dx) < GetSystemMetrics(SM_CXDRAG) && abs(dy) < GetSystemMetrics(SM_CYDRAG))
         return;
     moved = true;
-    itemNow.x = itemFrom.x + dx;
-    itemNow.y = itemFrom.y + dy;
+    itemNow.x = clampOffset((long long)itemFrom.x + dx, CONTENT_LEFT);
+    itemNow.y = clampOffset((long long)itemFrom.y + dy, CONTENT_TOP);
     // The model moves with the pointer, so the menu's painting shows the
     // item where the file will put it.
     if (place.kind == PLACE_BUTTON && place.item < commandCount) {

@@ -330,7 +330,7 @@ static void enableMenus(HMENU menu)
         int command;
         bool enabled;
     } states[] = {
-        {CMD_SAVE, open},
+        {CMD_SAVE, !folder.empty()},  // a read-only file says why it is not saved
         {CMD_TEST_RUN, !folder.empty()},
         {CMD_UNDO, !document.undo.empty()},
         {CMD_REDO, !document.redo.empty()},

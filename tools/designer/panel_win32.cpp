@@ -71,6 +71,9 @@ void createPanel(HWND frame)
     for (const auto& f : fields) {
         make(frame, f.label, WC_STATICW, text);
         make(frame, f.edit, WC_EDITW, edit);
+        // Whole values, however long: a field cut by the control would be
+        // written back cut.
+        SendMessageW(item(f.edit), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
         make(frame, f.note, WC_STATICW, text);
         label(f.label, f.title);
     }
@@ -297,7 +300,8 @@ static void countNote(int id, const std::string& sjis)
 {
     int limit = 0;
     fieldProblem(&document, place, fieldOfControl(id), sjis, &limit);
-    setNote(noteOf(id), say(T_BYTES, number((long long)sjis.size()), number(limit)), false);
+    setNote(noteOf(id), say(T_BYTES, number((long long)sjis.size()), number(limit)),
+            (long long)sjis.size() > limit);
 }
 
 static void fillField(int id, bool samePlace)
@@ -496,19 +500,20 @@ static void onTextField(int id)
     }
     Field field = fieldOfControl(id);
     int limit = 0;
-    switch (fieldProblem(&document, place, field, sjis, &limit)) {
-    case TEXT_TOO_LONG:
-        refuse(id, say(T_TOO_LONG, number(limit)));
-        return;
-    case TEXT_COMMA:
-        refuse(id, say(T_COMMA));
-        return;
-    case TEXT_CONTROL:
-    case TEXT_NOT_NUMBER:
-        refuse(id, say(T_CONTROL));
-        return;
-    case TEXT_OK:
-        break;
+    TextProblem problem = fieldProblem(&document, place, field, sjis, &limit);
+    if (problem != TEXT_OK) {
+        // What the file already had beyond the menu's limits can still be
+        // made shorter; nothing can be made worse.
+        std::string before;
+        toShiftJis(lastGood[slot(id)], &before, 0);
+        int was = 0;
+        if (fieldProblem(&document, place, field, before, &was) != problem ||
+            sjis.size() >= before.size()) {
+            refuse(id, problem == TEXT_TOO_LONG ? say(T_TOO_LONG, number(limit))
+                       : problem == TEXT_COMMA  ? say(T_COMMA)
+                                                : say(T_CONTROL));
+            return;
+        }
     }
     lastGood[slot(id)] = text;
     noteWarns[slot(noteOf(id))] = false;
