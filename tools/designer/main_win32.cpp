@@ -175,6 +175,14 @@ void documentChanged(void)
     SetTimer(frameWindow, TIMER_CHECK, CHECK_DELAY_MS, 0);
 }
 
+// The folder dialog opens on the folder being edited.
+static int CALLBACK folderDialogEvent(HWND dialog, UINT message, LPARAM, LPARAM)
+{
+    if (message == BFFM_INITIALIZED && !folder.empty())
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, (LPARAM)folder.c_str());
+    return 0;
+}
+
 static void chooseFolder(void)
 {
     if (!mayLeaveDocument())
@@ -185,6 +193,7 @@ static void chooseFolder(void)
     browse.hwndOwner = frameWindow;
     browse.lpszTitle = title.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+    browse.lpfn = folderDialogEvent;
     LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
     if (!chosen)
         return;
