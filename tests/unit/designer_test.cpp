@@ -124,6 +124,27 @@ TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
          },
          replaced(two, "Bmp1=PIC\\A.BMP,112,40,extra", "Bmp1=PIC\\A.BMP,100,0,extra"),
          at(PLACE_DECORATION, 0, 0, 0)},
+        {"x typed: y keeps its text as written", "[MENU]\r\nPage1=A\r\n[A]\r\nMenu1=E\r\n"
+                                                "[E]\r\nCommand1=a,\r\nBtnPos1= 117 , 0196 \r\n",
+         [](MenuDocument* d, DesignPlace* p) {
+             *p = at(PLACE_BUTTON, 0, 0, 0);
+             return setCoordinate(d, *p, 0, 5, 999);
+         },
+         "[MENU]\r\nPage1=A\r\n[A]\r\nMenu1=E\r\n[E]\r\nCommand1=a,\r\nBtnPos1=5, 0196\r\n",
+         at(PLACE_BUTTON, 0, 0, 0)},
+        {"y typed for a button at its default place: x is written too", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             *p = at(PLACE_BUTTON, 0, 0, 2);
+             return setCoordinate(d, *p, 1, 300, 254);
+         },
+         replaced(two, "extra\r\n\r\n[A2]", "extra\r\nBtnPos3=254,300\r\n\r\n[A2]"),
+         at(PLACE_BUTTON, 0, 0, 2)},
+        {"a decoration's y typed", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             *p = at(PLACE_DECORATION, -1, -1, 0);
+             return setCoordinate(d, *p, 1, -7, 0);
+         },
+         replaced(two, "Bmp1=LOGO.BMP,12,24", "Bmp1=LOGO.BMP,12,-7"), at(PLACE_DECORATION, -1, -1, 0)},
         {"start screen decoration", two,
          [](MenuDocument* d, DesignPlace* p) {
              *p = at(PLACE_DECORATION, -1, -1, 0);

@@ -174,7 +174,8 @@ static std::wstring offsetText(POINT at)
     std::string key = place.kind == PLACE_BUTTON ? "BtnPos" : "Bmp";
     key += number(place.item + 1);
     std::string screen = number(at.x) + "," + number(at.y);
-    return say(T_STATUS_MOVE, key, number(at.x - CONTENT_LEFT), number(at.y - CONTENT_TOP), screen);
+    return say(T_STATUS_MOVE, key, number((long long)at.x - CONTENT_LEFT),
+               number((long long)at.y - CONTENT_TOP), screen);
 }
 
 void setStatus(const std::wstring& text)

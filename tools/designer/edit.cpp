@@ -645,6 +645,24 @@ bool setPosition(MenuDocument* doc, const DesignPlace& place, int x, int y, bool
     return true;
 }
 
+bool setCoordinate(MenuDocument* doc, const DesignPlace& place, int axis, int value, int other)
+{
+    std::string section, key;
+    if ((axis != 0 && axis != 1) || !itemKey(doc, place, FIELD_POSITION, &section, &key))
+        return false;
+    std::string written = docRead(doc, section.c_str(), key.c_str());
+    if (written.empty() && place.kind == PLACE_BUTTON)
+        return axis == 0 ? setPosition(doc, place, value, other, true)
+                         : setPosition(doc, place, other, value, true);
+    int first = place.kind == PLACE_BUTTON ? 0 : 1;
+    size_t fields = place.kind == PLACE_BUTTON ? 2 : 3;
+    written = withField(written, first + axis, decimal(value), fields, "0");
+    docBegin(doc, place, mergeKey(place, FIELD_POSITION));
+    docWrite(doc, section.c_str(), key.c_str(), written.c_str());
+    docEnd(doc, place);
+    return true;
+}
+
 bool setColour(MenuDocument* doc, const DesignPlace& place, unsigned colour)
 {
     std::string value = decimal((int)(colour & 0xFF)) + "," + decimal((int)((colour >> 8) & 0xFF)) +

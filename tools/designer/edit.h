@@ -74,6 +74,9 @@ bool setField(MenuDocument* doc, const DesignPlace& place, Field field, const st
 // ContentArea's origin. merge 0 makes a step of its own (a drag); the
 // arrow keys merge.
 bool setPosition(MenuDocument* doc, const DesignPlace& place, int x, int y, bool merge);
+// One coordinate (axis 0: x, 1: y) as typed: the other keeps its text as
+// the file has it; a button without BtnPos%d gets other for it.
+bool setCoordinate(MenuDocument* doc, const DesignPlace& place, int axis, int value, int other);
 // Caption colour as 0x00BBGGRR.
 bool setColour(MenuDocument* doc, const DesignPlace& place, unsigned colour);
 

@@ -465,6 +465,19 @@ static void createAccelerators(void)
     accelerators = CreateAcceleratorTableW(keys, sizeof keys / sizeof keys[0]);
 }
 
+// Ctrl+A selects a field's whole text, which the edit controls of
+// Windows XP do not do themselves.
+static bool selectAllKey(const MSG* msg)
+{
+    if (msg->message != WM_KEYDOWN || msg->wParam != 'A' || GetKeyState(VK_CONTROL) >= 0)
+        return false;
+    wchar_t cls[16];
+    if (!GetClassNameW(msg->hwnd, cls, 16) || lstrcmpiW(cls, L"Edit") != 0)
+        return false;
+    SendMessageW(msg->hwnd, EM_SETSEL, 0, -1);
+    return true;
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
 {
     appInstance = instance;
@@ -505,6 +518,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
     MSG msg;
     while (GetMessageW(&msg, 0, 0, 0) > 0) {
         if (TranslateAcceleratorW(frameWindow, accelerators, &msg))
+            continue;
+        if (selectAllKey(&msg))
             continue;
         if (IsDialogMessageW(frameWindow, &msg))
             continue;

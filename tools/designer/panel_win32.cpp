@@ -426,8 +426,8 @@ void refreshPanel(void)
         PictureReason reason = pictureReason();
         if (reason != PICTURE_OK)
             setNote(IDC_PICTURE_NOTE, widen(pictureReasonText(reason, uiLanguage)), true);
-        showText(IDC_POS_X, widen(number(x - CONTENT_LEFT)), samePlace);
-        showText(IDC_POS_Y, widen(number(y - CONTENT_TOP)), samePlace);
+        showText(IDC_POS_X, widen(number((long long)x - CONTENT_LEFT)), samePlace);
+        showText(IDC_POS_Y, widen(number((long long)y - CONTENT_TOP)), samePlace);
         std::string key = (button ? "BtnPos" : "Bmp") + number(place.item + 1);
         std::string written = fieldText(&document, place, FIELD_POSITION);
         setNote(IDC_POSITION_NOTE,
@@ -522,22 +522,26 @@ static void onTextField(int id)
     countNote(id, sjis);
 }
 
-// A number as it is being typed: "" and "-" wait for more.
-static bool typedNumber(const std::wstring& text, int* value, bool* complete)
+// A number as it is being typed: "" and "-" wait for more. The field being
+// typed in takes five digits; the other one may still hold what the file
+// said, which is held within the same bounds.
+static bool typedNumber(const std::wstring& text, bool typing, int* value, bool* complete)
 {
     *complete = false;
     size_t at = text.size() && text[0] == L'-' ? 1 : 0;
     if (text.size() == at)
         return true;
-    if (text.size() - at > 5)
+    if (text.size() - at > (typing ? 5u : 10u))
         return false;
-    int n = 0;
+    long long n = 0;
     for (size_t i = at; i < text.size(); i++) {
         if (text[i] < L'0' || text[i] > L'9')
             return false;
         n = n * 10 + (text[i] - L'0');
     }
-    *value = at ? -n : n;
+    if (n > 99999)
+        n = 99999;
+    *value = (int)(at ? -n : n);
     *complete = true;
     return true;
 }
@@ -546,13 +550,15 @@ static void onPositionField(int id)
 {
     int x = 0, y = 0;
     bool xDone, yDone;
-    if (!typedNumber(windowText(IDC_POS_X), &x, &xDone) ||
-        !typedNumber(windowText(IDC_POS_Y), &y, &yDone)) {
-        refuse(id, say(T_CONTROL));
+    if (!typedNumber(windowText(IDC_POS_X), id == IDC_POS_X, &x, &xDone) ||
+        !typedNumber(windowText(IDC_POS_Y), id == IDC_POS_Y, &y, &yDone)) {
+        refuse(id, say(T_NOT_NUMBER));
         return;
     }
     lastGood[slot(id)] = windowText(id);
-    if (xDone && yDone && setPosition(&document, place, x, y, true))
+    bool typingX = id == IDC_POS_X;
+    if ((typingX ? xDone : yDone) &&
+        setCoordinate(&document, place, typingX ? 0 : 1, typingX ? x : y, typingX ? y : x))
         documentChanged();
 }
 

@@ -56,6 +56,7 @@ enum Text {
     T_TOO_LONG,
     T_COMMA,
     T_CONTROL,
+    T_NOT_NUMBER,
     T_NOT_SJIS,
     T_POSITION_SET,
     T_POSITION_DEFAULT,
