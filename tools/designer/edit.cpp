@@ -267,18 +267,28 @@ static void give(DesignPlace* out, const DesignPlace& place)
 
 // --- Adding ----------------------------------------------------------------------
 
+// Adds a titled section under a fresh name, listed as key n + 1 of list:
+// one step of undo.
+static void addListedSection(MenuDocument* doc, const DesignPlace& before,
+                             const std::string& list, const char* key, int n,
+                             const char* prefix, const char* title,
+                             const DesignPlace& after, DesignPlace* place)
+{
+    std::string name = freshSection(doc, prefix);
+    docBegin(doc, before, 0);
+    putKey(doc, list, key, n + 1, name);
+    newSection(doc, name, title);
+    docEnd(doc, after);
+    give(place, after);
+}
+
 bool addPage(MenuDocument* doc, const DesignPlace& before, const char* title, DesignPlace* place)
 {
     int n = countPages(doc);
     if (n >= PAGE_SLOTS)
         return false;
-    std::string name = freshSection(doc, "PAGE");
-    DesignPlace after = makePlace(PLACE_PAGE, n, -1, -1);
-    docBegin(doc, before, 0);
-    putKey(doc, mainSection, "Page", n + 1, name);
-    newSection(doc, name, title);
-    docEnd(doc, after);
-    give(place, after);
+    addListedSection(doc, before, mainSection, "Page", n, "PAGE", title,
+                     makePlace(PLACE_PAGE, n, -1, -1), place);
     return true;
 }
 
@@ -289,13 +299,8 @@ bool addEntry(MenuDocument* doc, const DesignPlace& before, const char* title,
     if (page.empty())
         return false;
     int n = countEntries(doc, before.page);
-    std::string name = freshSection(doc, "ENTRY");
-    DesignPlace after = makePlace(PLACE_ENTRY, before.page, n, -1);
-    docBegin(doc, before, 0);
-    putKey(doc, page, "Menu", n + 1, name);
-    newSection(doc, name, title);
-    docEnd(doc, after);
-    give(place, after);
+    addListedSection(doc, before, page, "Menu", n, "ENTRY", title,
+                     makePlace(PLACE_ENTRY, before.page, n, -1), place);
     return true;
 }
 
