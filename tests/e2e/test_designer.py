@@ -214,6 +214,18 @@ def surface_settled(menu):
     return wait_painted(menu.surface_image)
 
 
+def menu_screen(menus, clicks=()):
+    """Starts MENU.EXE on the disc, clicks through it as a person would, and
+    gives back the menu and its settled surface."""
+    menu = menus.start()
+    menu.wait_window()
+    screen = surface_settled(menu)
+    for point in clicks:
+        menu.click(*point)
+        screen = surface_settled(menu)
+    return menu, screen
+
+
 def changed_lines(before, after):
     """(old line, new line) of each line that differs; the files must
     have the same number of lines."""
@@ -249,11 +261,7 @@ def test_a_button_dragged_20_pixels_right_moves_one_line_and_the_menu_shows_it(m
 
     designer.key("Escape")  # nothing selected: the picture is the menu's alone
     shown = designer.settled()
-    menu = menus.start()
-    menu.wait_window()
-    surface_settled(menu)
-    menu.click(*centre(TABS[0]))
-    screen = surface_settled(menu)
+    _, screen = menu_screen(menus, [centre(TABS[0])])
     # The button's own top rows, free of its caption, are at the new place.
     assert ImageChops.difference(screen.crop((x0 + 20, y0, x0 + 20 + w, y0 + 10)),
                                  amber.crop((0, 0, w, 10))).getbbox() is None
@@ -285,9 +293,7 @@ def test_a_page_added_and_its_title_typed_is_a_tab_of_the_menu(menus, designers)
     designer.key("Home")
     wait_for(lambda: designer.text(HEADING) == "Start screen", "the start screen")
     shown = designer.settled()
-    menu = menus.start()
-    menu.wait_window()
-    screen = surface_settled(menu)
+    menu, screen = menu_screen(menus)
     assert ImageChops.difference(shown, screen).getbbox() is None, \
         "the menu's start screen is the designer's"
     x, y, tab_w, tab_h = CONTROLS[TABS[4]][:4]
@@ -316,12 +322,8 @@ def test_the_second_group_of_entries_shows_as_in_the_menu(menus, designers):
         designer.click(*point)
     wait_for(lambda: designer.text(HEADING).startswith("Entry 7 of page 3"), "entry 7 selected")
     shown = designer.settled()
-    menu = menus.start()
-    menu.wait_window()
-    surface_settled(menu)
-    for point in clicks:
-        menu.click(*point)
-    assert ImageChops.difference(shown, surface_settled(menu)).getbbox() is None
+    _, screen = menu_screen(menus, clicks)
+    assert ImageChops.difference(shown, screen).getbbox() is None
 
 
 def test_in_japanese_a_title_stops_where_the_menu_would_cut_it(menus, designers):
@@ -554,11 +556,7 @@ def test_a_menu_built_from_an_empty_folder_is_what_the_menu_shows(menus, designe
     designer.key("Escape")
     shown = designer.settled()
 
-    menu = menus.start()
-    menu.wait_window()
-    surface_settled(menu)
-    menu.click(*centre(TABS[0]))
-    screen = surface_settled(menu)
+    _, screen = menu_screen(menus, [centre(TABS[0])])
     assert ImageChops.difference(shown, screen).getbbox() is None, \
         "MENU.EXE shows what the designer showed"
     logo_image = Image.open(logo).convert("RGB")
