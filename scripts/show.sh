@@ -51,7 +51,7 @@ if [ -n "${DISPLAY:-}" ]; then
   boot_kept_prefix "$PROBE"
   ln -sfn "$DISC" "$WINEPREFIX/dosdevices/q:"
   echo "show: starting Q:\\MENU.EXE from $DISC on $DISPLAY; close the menu to finish"
-  wine 'Q:\MENU.EXE'
+  "$WINE" 'Q:\MENU.EXE'
   exit 0
 fi
 
@@ -59,10 +59,10 @@ start_xvfb 24
 export DISPLAY=$XVFB_DISPLAY
 boot_kept_prefix "$PROBE"
 ln -sfn "$DISC" "$WINEPREFIX/dosdevices/q:"
-wine 'Q:\MENU.EXE' &
+"$WINE" 'Q:\MENU.EXE' &
 MENU_PID=$!
 
-probe() { wine "$PROBE" "$@"; }
+probe() { "$WINE" "$PROBE" "$@"; }
 if ! probe wait XERVOMENUClass "XERVO CD-ROM MENU" 30000 >/dev/null; then
   echo "show: no menu window appeared within 30 s" >&2
   exit 1

@@ -104,7 +104,7 @@ layer_wine() {
     export DISPLAY=$XVFB_DISPLAY
     trap 'stop_wine; stop_xvfb' EXIT
     boot_prefix
-    run_gtest wine "$BUILD/wine-unit.log" 600 wine "$exe"
+    run_gtest wine "$BUILD/wine-unit.log" 600 "$WINE" "$exe"
     echo "$TOTAL_PASSED $TOTAL_FAILED $TOTAL_SKIPPED" >"$prefix.counts"
   ) || echo "wine: the layer did not finish"
   if [ -f "$prefix.counts" ]; then

@@ -18,10 +18,32 @@ from PIL import Image
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("MENU_BUILD_ROOT", os.path.join(ROOT, "build"))
+
+
+def _win32_mode():
+    """How 32-bit programs run here: decided once by scripts/lib.sh (the test
+    command exports it); asked of the same function when run on its own."""
+    mode = os.environ.get("MENU_WIN32_MODE")
+    if not mode:
+        mode = subprocess.run(["bash", "-c", '. "$1/scripts/lib.sh" && win32_mode', "_", ROOT],
+                              stdout=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                              universal_newlines=True).stdout.strip() or "none"
+        os.environ["MENU_WIN32_MODE"] = mode
+    return mode
+
+
+WIN32_MODE = _win32_mode()
+RUNS_32BIT = WIN32_MODE == "native"
+# Debian's `wine` starts the 32-bit loader whenever wine32 is installed; where
+# the kernel cannot run it, every program goes through the 64-bit loader,
+# and so do wineboot and wineserver (WINELOADER, set in Wine.env).
+WINE = "wine" if RUNS_32BIT else "/usr/lib/wine/wine64"
+WINESERVER = "wineserver"
 # The Windows tree whose programs run: the 32-bit one, which is what the disc
-# carries; the test command names the 64-bit twin's instead only on a
-# machine that cannot run 32-bit programs (and says so).
-WINDOWS = os.environ.get("MENU_WIN_BUILD", os.path.join(BUILD, "win32"))
+# carries; the 64-bit twin's only on a machine that cannot run 32-bit
+# programs (the test command says so).
+WINDOWS = os.environ.get("MENU_WIN_BUILD",
+                         os.path.join(BUILD, "win32" if RUNS_32BIT else "win64"))
 MENU_EXE = os.path.join(WINDOWS, "MENU.EXE")
 HELPERS = os.path.join(WINDOWS, "tests")
 ARTIFACTS = os.path.join(BUILD, "e2e-artifacts")
@@ -147,22 +169,24 @@ class Wine:
         )
         self.env.pop("LANG", None)
         self.env.pop("LANGUAGE", None)
+        if not RUNS_32BIT:
+            self.env["WINELOADER"] = WINE
 
     def boot(self, timeout=180):
         # wineserver -p changes into the prefix first: it must exist.
         os.makedirs(self.prefix, exist_ok=True)
         # A persistent server keeps every later start quick; it has to be
         # the first one, a running server cannot be made persistent.
-        subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=30)
-        subprocess.run(["wineboot", "-i"], env=self.env, check=True, timeout=timeout,
+        subprocess.run([WINESERVER, "-p"], env=self.env, check=True, timeout=30)
+        subprocess.run([WINE, "wineboot", "-i"], env=self.env, check=True, timeout=timeout,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         return self
 
     def shutdown(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60,
+        subprocess.run([WINESERVER, "-k"], env=self.env, timeout=60,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=60,
+        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=60,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.own_prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
@@ -174,13 +198,13 @@ class Wine:
         os.symlink(folder, link)
 
     def popen(self, program, *args):
-        return subprocess.Popen(["wine", program] + [str(a) for a in args], env=self.env,
+        return subprocess.Popen([WINE, program] + [str(a) for a in args], env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
 
     def probe(self, *args, timeout=60):
         """Runs the probe; returns (exit code, key=value dict)."""
-        result = subprocess.run(["wine", helper("probe")] + [str(a) for a in args],
+        result = subprocess.run([WINE, helper("probe")] + [str(a) for a in args],
                                 env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                 timeout=timeout)

@@ -330,7 +330,7 @@ def scene(nav, extents):
 def measure(wine, texts):
     """Widths of the texts in the caption font, measured under Wine."""
     texts = list(texts)
-    result = subprocess.run(["wine", helper("painter"), "extent"] + [t.hex() for t in texts],
+    result = subprocess.run([harness.WINE, helper("painter"), "extent"] + [t.hex() for t in texts],
                             env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, timeout=60)
     assert result.returncode == 0, "painter extent failed"

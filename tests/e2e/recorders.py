@@ -10,7 +10,7 @@ import time
 
 import pytest
 
-from harness import FRAME_CLASS, FRAME_TITLE, helper, parse_keys
+from harness import FRAME_CLASS, FRAME_TITLE, WINE, helper, parse_keys
 
 ERROR_TITLE = b"\x83\x47\x83\x89\x81\x5b"  # エラー
 CANNOT_START = (
@@ -53,7 +53,7 @@ def menu_dat(pages):
 
 def dialog(wine, *args, timeout=60):
     """Runs the dialog helper; returns (exit code, key=value dict)."""
-    result = subprocess.run(["wine", helper("dialog")] + [str(a) for a in args],
+    result = subprocess.run([WINE, helper("dialog")] + [str(a) for a in args],
                             env=wine.env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                             timeout=timeout)
@@ -185,7 +185,7 @@ def tst_documents(wine, recorder):
     command = '"C:\\le2e-opener\\opener.exe" "%1"'
     for key, value in (("HKCR\\.tst", "tstfile"),
                        ("HKCR\\tstfile\\shell\\open\\command", command)):
-        subprocess.run(["wine", "reg", "add", key, "/ve", "/d", value, "/f"], env=wine.env,
+        subprocess.run([WINE, "reg", "add", key, "/ve", "/d", value, "/f"], env=wine.env,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=True, timeout=60)
     return "C:\\le2e-opener\\opener.exe"

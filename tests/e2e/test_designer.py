@@ -139,7 +139,7 @@ class Designer:
         return wait_painted(self.canvas, timeout)
 
     def _uitext(self, *args):
-        result = subprocess.run(["wine", harness.helper("uitext")] + [str(a) for a in args],
+        result = subprocess.run([harness.WINE, harness.helper("uitext")] + [str(a) for a in args],
                                 env=self.wine.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
         assert result.returncode == 0, "uitext %s failed" % (args,)

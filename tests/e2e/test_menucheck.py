@@ -140,19 +140,21 @@ def recording_wine(xvfb, recorder):  # noqa: F811 (fixture)
                                  ("HKCR\\txtfile\\shell\\open\\command", None,
                                   '"C:\\mcheck\\opener.exe" "%1"'),
                                  ("HKLM\\Software\\Wine\\Drives", "r:", "cdrom")):
-            subprocess.run(["wine", "reg", "add", key] + (["/v", name] if name else ["/ve"]) +
+            subprocess.run([harness.WINE, "reg", "add", key] + (["/v", name] if name else ["/ve"]) +
                            ["/d", value, "/f"],
                            env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, check=True, timeout=60)
         # Drive types are read when the server starts.
         for args in (["-k"], ["-w"], ["-p"]):
-            subprocess.run(["wineserver"] + args, env=wine.env, timeout=60,
+            subprocess.run([harness.WINESERVER] + args, env=wine.env, timeout=60,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # Notepad's builtin is kept from loading in favour of the file; a
         # 32-bit program looking in system32 is shown syswow64.
+        # A prefix of a machine without 32-bit support has no syswow64.
         for folder in ("system32", "syswow64", ""):
-            shutil.copy(recorder, os.path.join(wine.prefix, "drive_c", "windows", folder,
-                                               "notepad.exe"))
+            windows = os.path.join(wine.prefix, "drive_c", "windows", folder)
+            if os.path.isdir(windows):
+                shutil.copy(recorder, os.path.join(windows, "notepad.exe"))
         wine.env["WINEDLLOVERRIDES"] += ";notepad.exe=n"
         yield wine
     finally:
@@ -255,7 +257,7 @@ def test_windows_build_reads_the_disc_as_the_native_one(recording_wine, recorder
                            % (CHECKER_EXE, os.path.basename(WINDOWS)))
     disc = stage_sample(str(tmp_path / "disc"), recorder)
     recording_wine.map_drive("Q", disc)
-    result = subprocess.run(["wine", CHECKER_EXE, "--json", "Q:\\"], env=recording_wine.env,
+    result = subprocess.run([harness.WINE, CHECKER_EXE, "--json", "Q:\\"], env=recording_wine.env,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, timeout=120)
     windows = json.loads(result.stdout.decode("utf-8"))

@@ -143,7 +143,7 @@ def test_repaints_leak_no_drawing_objects(menus):
                   stale=[(start, ACROSS_OUTSIDE)])
 
     began = time.monotonic()
-    result = subprocess.run(["wine", helper("painter"), "redraw", str(REPAINTS)],
+    result = subprocess.run([harness.WINE, helper("painter"), "redraw", str(REPAINTS)],
                             env=menus.wine.env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=900)
     seconds = time.monotonic() - began

@@ -162,7 +162,7 @@ def cpu_seconds(pid):
 # --- Driving ---------------------------------------------------------------------
 
 def poke(wine, *args):
-    return subprocess.run(["wine", helper("poke")] + [str(a) for a in args], env=wine.env,
+    return subprocess.run([harness.WINE, helper("poke")] + [str(a) for a in args], env=wine.env,
                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL, timeout=60).returncode
 

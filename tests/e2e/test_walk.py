@@ -80,7 +80,7 @@ def save(menu, name):
 
 def _run(wine, name, *args):
     import subprocess
-    result = subprocess.run(["wine", helper(name)] + [str(a) for a in args], env=wine.env,
+    result = subprocess.run([harness.WINE, helper(name)] + [str(a) for a in args], env=wine.env,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, timeout=60)
     return result.returncode, harness.parse_keys(result.stdout.decode("cp932", "replace"))
@@ -253,7 +253,7 @@ def text_opener(menus):
 
 def _reg(wine, *args):
     import subprocess
-    subprocess.run(["wine", "reg"] + list(args), env=wine.env, stdin=subprocess.DEVNULL,
+    subprocess.run([harness.WINE, "reg"] + list(args), env=wine.env, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
 
 

@@ -138,7 +138,7 @@ def winpath(path):
 
 
 def stopwatch(wine, *args, timeout=300):
-    result = subprocess.run(["wine", STOPWATCH] + [str(a) for a in args], env=wine.env,
+    result = subprocess.run([harness.WINE, STOPWATCH] + [str(a) for a in args], env=wine.env,
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, timeout=timeout)
     values = harness.parse_keys(result.stdout.decode("ascii", "replace"))
@@ -235,7 +235,7 @@ def report_model(wine):
     for folder in (native_dir, wine_dir):
         os.makedirs(folder, exist_ok=True)
     for label, command in (("native", [MODELBENCH, native_dir]),
-                           ("Wine", ["wine", MODELBENCH_EXE, winpath(wine_dir)])):
+                           ("Wine", [harness.WINE, MODELBENCH_EXE, winpath(wine_dir)])):
         result = subprocess.run(command, env=wine.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
         text = result.stdout.decode("ascii", "replace")
