@@ -7,6 +7,7 @@
 
 #include "graphics/draw.h"
 #include "graphics/layout.h"
+#include "input/access.h"
 #include "input/navigation.h"
 #include "menu/model.h"
 
@@ -48,6 +49,22 @@ static int textWidth(HDC dc, const char* text)
     return size.cx;
 }
 
+// The system's focus rectangle over an item just drawn: drawn by inverting,
+// it goes again when the item is drawn anew.
+static void drawFocus(HDC dc, int item)
+{
+    if (!focusRectShown(item))
+        return;
+    int x, y, w, h;
+    focusRect(item, &x, &y, &w, &h);
+    RECT r = {x, y, x + w, y + h};
+    COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+    COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &r);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+}
+
 void drawTabCaption(HDC dc, int control)
 {
     const char* title = pageTitle[control - CONTROL_FIRST_TAB];
@@ -84,6 +101,7 @@ void drawControl(HWND window, HDC given, int i)
         SetTextColor(dc, RGB(0, 0, 0));
         drawEntryCaption(dc, i);
     }
+    drawFocus(dc, i);
     giveBackDC(window, given, dc, oldFont);
 }
 
@@ -128,6 +146,7 @@ void drawCommandButton(HWND window, HDC given, int j)
     SetTextColor(dc, b->textColour);
     textAt(dc, centredX(b->x, b->width, textWidth(dc, b->caption)),
            captionY(b->y, b->height), b->caption);
+    drawFocus(dc, ITEM_FIRST_COMMAND + j);
     giveBackDC(window, given, dc, oldFont);
 }
 

@@ -22,6 +22,29 @@ int hitControl(unsigned px, unsigned py);
 // First command button under the point, or -1.
 int hitCommand(unsigned px, unsigned py);
 
-void resetPointer(void);  // back to idle
+void resetPointer(void);  // back to idle, no focus
+
+// Keyboard. The focus is an item of input/access.h, -1 before the first
+// key; its rectangle shows once a key was used and until a pointer press,
+// and only while the surface has the keyboard focus.
+extern int focusItem;
+extern int focusShown;
+extern int surfaceFocused;
+
+enum { KEY_TAB = 0x09, KEY_RETURN = 0x0D, KEY_SPACE = 0x20, KEY_LEFT = 0x25, KEY_UP = 0x26,
+       KEY_RIGHT = 0x27, KEY_DOWN = 0x28 };
+
+// Tab and Shift+Tab through the focusable items in reading order, Left and
+// Right among the tabs, Up and Down among the slots; Enter and Space press
+// the focused item as the pointer does and let go on their release. A
+// repeat is not a new press. False for keys the menu has no use for.
+bool onKeyDown(SurfaceWindow window, unsigned key, bool shift, bool repeat);
+bool onKeyUp(SurfaceWindow window, unsigned key);
+void onFocusChange(SurfaceWindow window, bool focused);
+// A click on the item, pressed and let go at once (a screen reader's
+// default action); nothing when it cannot be clicked or a press is held.
+void activateItem(SurfaceWindow window, int item);
+void setFocusItem(SurfaceWindow window, int item);  // focusable items only
+bool focusRectShown(int item);
 
 #endif

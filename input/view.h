@@ -25,5 +25,9 @@ void viewDrawCommand(SurfaceWindow window, int button);
 void viewInvalidateContent(SurfaceWindow window);
 void viewCloseFrame(SurfaceWindow window);  // WM_CLOSE posted to the parent
 void viewLaunch(SurfaceWindow window, int button);
+// Tells screen readers that an item (input/access.h) took the keyboard
+// focus or was selected.
+enum { ANNOUNCE_FOCUS, ANNOUNCE_SELECTION };
+void viewAnnounce(SurfaceWindow window, int event, int item);
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "graphics/draw.h"
 #include "graphics/layout.h"
+#include "input/access_win32.h"
 #include "launch/launch.h"
 #include "shell/shell.h"
 
@@ -73,6 +74,7 @@ void viewInvalidateContent(SurfaceWindow window)
     RECT content;
     SetRect(&content, CONTENT_LEFT, CONTENT_TOP, CONTENT_RIGHT, CONTENT_BOTTOM);
     InvalidateRect((HWND)window, &content, FALSE);
+    announce((HWND)window, EVENT_OBJECT_REORDER, -1);  // other command buttons
 }
 
 void viewCloseFrame(SurfaceWindow window)
@@ -83,4 +85,10 @@ void viewCloseFrame(SurfaceWindow window)
 void viewLaunch(SurfaceWindow window, int button)
 {
     launchCommand(window, button);
+}
+
+void viewAnnounce(SurfaceWindow window, int event, int item)
+{
+    announce((HWND)window, event == ANNOUNCE_FOCUS ? EVENT_OBJECT_FOCUS : EVENT_OBJECT_SELECTION,
+             item);
 }

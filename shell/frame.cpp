@@ -113,6 +113,12 @@ LRESULT CALLBACK frameWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM lP
         // On 256 colours every activation realises the palette again.
         if (wParam != 0 && displayBits == 8)
             InvalidateRect(surfaceWindow, NULL, FALSE);
+        // The keys go to the surface, which carries everything.
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam))
+            SetFocus(surfaceWindow);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(surfaceWindow);
         return 0;
     case WM_PAINT:
         onPaint(frame);

@@ -12,6 +12,7 @@
 enum {
     MSG_LOADMENU = WM_USER + 1,  // do the loading, then MSG_SHOWMENU
     MSG_SHOWMENU = WM_USER + 2,  // end the loading state, repaint all
+    MSG_ACTIVATE = WM_USER + 3,  // a screen reader's click on item wParam
 };
 
 extern HINSTANCE appInstance;

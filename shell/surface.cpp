@@ -5,6 +5,7 @@
 
 #include "graphics/draw.h"
 #include "graphics/layout.h"
+#include "input/access_win32.h"
 #include "input/navigation.h"
 #include "launch/cleanup.h"
 #include "menu/model.h"
@@ -101,6 +102,17 @@ static void onButton(HWND window, UINT message, LPARAM lParam)
         onPointerUp(window, x, y);
 }
 
+// Keys reach the menu as buttons do: not before it has loaded.
+static bool onKey(HWND window, UINT message, WPARAM key, LPARAM lParam)
+{
+    if (firstPaintPending || menuLoading)
+        return true;
+    if (message == WM_KEYUP)
+        return onKeyUp(window, (unsigned)key);
+    bool repeat = (lParam & 0x40000000) != 0;  // the key was already down
+    return onKeyDown(window, (unsigned)key, GetKeyState(VK_SHIFT) < 0, repeat);
+}
+
 LRESULT CALLBACK surfaceWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -116,6 +128,19 @@ LRESULT CALLBACK surfaceWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
         onButton(window, message, lParam);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        if (onKey(window, message, wParam, lParam))
+            return 0;
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        onFocusChange(window, message == WM_SETFOCUS);
+        return 0;
+    case MSG_ACTIVATE:
+        if (!firstPaintPending && !menuLoading)
+            activateItem(window, (int)wParam);
         return 0;
     case MSG_LOADMENU:
         loadSurface();
