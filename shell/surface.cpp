@@ -138,6 +138,13 @@ LRESULT CALLBACK surfaceWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_KILLFOCUS:
         onFocusChange(window, message == WM_SETFOCUS);
         return 0;
+    case WM_GETOBJECT: {
+        // Before loading, the flags say nothing yet: the system answers.
+        LRESULT result;
+        if (!firstPaintPending && !menuLoading && answerGetObject(window, wParam, lParam, &result))
+            return result;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
     case MSG_ACTIVATE:
         if (!firstPaintPending && !menuLoading)
             activateItem(window, (int)wParam);
