@@ -58,11 +58,11 @@ static void drawFocus(HDC dc, int item)
     int x, y, w, h;
     focusRect(item, &x, &y, &w, &h);
     RECT r = {x, y, x + w, y + h};
-    COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
-    COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+    // The dots take the colours of the device context; black is also what
+    // the page counter, drawn after the controls, expects to find.
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
     DrawFocusRect(dc, &r);
-    SetTextColor(dc, text);
-    SetBkColor(dc, back);
 }
 
 void drawTabCaption(HDC dc, int control)

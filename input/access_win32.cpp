@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <string.h>
+
 #include "input/access.h"
 #include "input/access_win32.h"
 #include "input/navigation.h"
@@ -206,7 +208,7 @@ static HRESULT STDMETHODCALLTYPE defaultAction(IAccessible*, VARIANT id, BSTR* o
     if (item == CHILD_BAD)
         return E_INVALIDARG;
     const char* action = item == CHILD_SELF ? NULL : itemAction(item);
-    return giveText(action, action ? lstrlenA(action) : 0, out);
+    return giveText(action, action ? (int)strlen(action) : 0, out);
 }
 
 static HRESULT STDMETHODCALLTYPE select(IAccessible*, long flags, VARIANT id)
@@ -272,13 +274,12 @@ static HRESULT STDMETHODCALLTYPE navigate(IAccessible*, long direction, VARIANT 
 
 static HRESULT STDMETHODCALLTYPE hitTest(IAccessible*, long x, long y, VARIANT* out)
 {
-    POINT p = {x, y};
-    RECT client;
-    ScreenToClient(objectWindow, &p);
-    GetClientRect(objectWindow, &client);
-    if (!PtInRect(&client, p))
+    POINT origin = {0, 0};
+    ClientToScreen(objectWindow, &origin);
+    unsigned px = (unsigned)(x - origin.x), py = (unsigned)(y - origin.y);
+    if (px >= SURFACE_WIDTH || py >= SURFACE_HEIGHT)  // left or above comes out large
         return putNothing(out);
-    int item = itemAt((unsigned)p.x, (unsigned)p.y);
+    int item = itemAt(px, py);
     putChild(out, item >= 0 ? item : CHILD_SELF);
     return S_OK;
 }

@@ -390,8 +390,15 @@ def exit_by_alt_f4(menu):
     menu.wine.xvfb.xdotool("key", "alt+F4")
 
 
-@pytest.mark.parametrize("leave", [exit_by_button, exit_by_window_menu, exit_by_alt_f4],
-                         ids=["exit-button", "window-menu-close", "alt-f4"])
+def exit_by_keyboard(menu):
+    # Shift+Tab before any other key goes to the last stop, the exit button.
+    menu.click(50, 300, settle=0.3)
+    menu.wine.xvfb.xdotool("key", "--delay", 120, "shift+Tab", "Return")
+
+
+@pytest.mark.parametrize("leave", [exit_by_button, exit_by_window_menu, exit_by_alt_f4,
+                                   exit_by_keyboard],
+                         ids=["exit-button", "window-menu-close", "alt-f4", "keyboard"])
 def test_every_way_out_does_the_stop_work(menus, leave):
     wine = menus.wine
     recorder = sample_recorder_log(wine)

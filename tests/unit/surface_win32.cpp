@@ -247,6 +247,15 @@ protected:
         SendMessageA(surface, MSG_SHOWMENU, 0, 0);
     }
 
+    // Whether Tab moved the keyboard focus.
+    bool tabActed()
+    {
+        int before = focusItem;
+        SendMessageA(surface, WM_KEYDOWN, VK_TAB, 1);
+        SendMessageA(surface, WM_KEYUP, VK_TAB, 0xC0000001);
+        return focusItem != before;
+    }
+
     // Whether a press on the exit button acted: sound, capture, its flag.
     bool exitPressActed()
     {
@@ -266,6 +275,7 @@ TEST_F(Surface, ButtonsWaitForTheLoadingAndLoadingStartsOnce)
         controlPressed[i] = 0;
     }
     EXPECT_FALSE(exitPressActed()) << "before the first paint";
+    EXPECT_FALSE(tabActed()) << "before the first paint";
     EXPECT_EQ(0, takePosted(frame, WM_CLOSE));
 
     // However many paints come before it is handled, one MSG_LOADMENU.
@@ -287,6 +297,7 @@ TEST_F(Surface, ButtonsWaitForTheLoadingAndLoadingStartsOnce)
     paint();
     EXPECT_EQ(0, count(CONVERT)) << "a paint while loading draws nothing";
     EXPECT_FALSE(exitPressActed()) << "MSG_SHOWMENU not yet handled";
+    EXPECT_FALSE(tabActed()) << "MSG_SHOWMENU not yet handled";
     EXPECT_EQ(0, takePosted(frame, WM_CLOSE));
 
     SendMessageA(surface, MSG_SHOWMENU, 0, 0);
@@ -301,6 +312,8 @@ TEST_F(Surface, ButtonsWaitForTheLoadingAndLoadingStartsOnce)
     up(exitButton);
     EXPECT_EQ(1, takePosted(frame, WM_CLOSE));
     EXPECT_EQ(0, takePosted(surface, MSG_LOADMENU)) << "loading is over for good";
+    EXPECT_TRUE(tabActed());
+    EXPECT_EQ(CONTROL_FIRST_TAB, focusItem) << "the one page's tab";
 }
 
 TEST_F(Surface, EveryDrawingAtTwoHundredFiftySixColoursRealisesThePaletteFirst)
