@@ -58,6 +58,9 @@ void docMarkSaved(MenuDocument* doc);
 void docBegin(MenuDocument* doc, const DesignPlace& place, int merge);
 void docEnd(MenuDocument* doc, const DesignPlace& place);
 
+// The line break of every line a change adds.
+extern const char newLineBreak[];  // CR LF
+
 // The value the profile reader gives for the key (blanks and one pair of
 // quotation marks taken off), whole; "" when there is none.
 std::string docRead(MenuDocument* doc, const char* section, const char* key);
