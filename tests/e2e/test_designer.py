@@ -14,7 +14,8 @@ from PIL import Image, ImageChops
 import harness
 from harness import ints, parse_keys, wait_painted
 from menuscene import CONTROLS, TABS, centre, cell
-from recorders import dialog
+from recorders import BUTTON_CENTRES, dialog, menu_dat, windows_path
+from recorders import recorder, recorder_log  # noqa: F401 (fixtures)
 
 SAMPLE = os.path.join(harness.ROOT, "sample")
 # Built beside the program under test, in the same Windows tree.
@@ -26,6 +27,7 @@ IDOK, IDYES, IDNO = 1, 6, 7
 # Controls of the designer's window (tools/designer/designer.h).
 STATUS, FINDINGS_HEAD, FINDINGS, HEADING = 100, 101, 102, 103
 TITLE, CAPTION, COMMAND, PICTURE, POS_X, POS_Y = 106, 109, 112, 117, 129, 131
+COMMAND_PLAN = 115
 CONTENT_X, CONTENT_Y = 11, 105
 
 
@@ -379,6 +381,54 @@ def test_a_test_run_copies_the_menu_in_after_asking_and_starts_it(menus, designe
     assert read(os.path.join(folder, "MENU.EXE")) == read(harness.MENU_EXE)
     menus.wine.probe("close", harness.FRAME_CLASS, harness.FRAME_TITLE)
     assert menus.wine.wait_gone()
+
+
+def test_a_test_run_of_unsaved_changes_starts_a_curdrv_command_from_the_disc_letter(
+        menus, designers, recorder, recorder_log):
+    """A folder of the hard disk, not a drive's root: the test run gives it
+    the letter Q, runs the changes not saved yet, opens on the entry
+    selected, and a $CURDRV command starts its program there."""
+    entries = [("E%d" % n, ["NOTHING.EXE"] if n == 7 else []) for n in range(1, 8)]
+    files = {"MENU.DAT": menu_dat([("One", [("A", [])]), ("Two", entries)]),
+             "SETUP/SETUP.EXE": recorder}
+    folder = harness.make_disc(os.path.join(menus.folder, "hard-disk"), files)
+    original = read(os.path.join(folder, "MENU.DAT"))
+    q = os.path.join(menus.wine.prefix, "dosdevices", "q:")
+    if os.path.lexists(q):
+        os.remove(q)  # another test's disc: Q is free again
+    designer = designers(windows_path(folder))
+    designer.settled()
+    for point in (centre(TABS[1]), centre(2), centre(9)):  # page 2, next group, entry 7
+        designer.click(*point)
+    designer.click(*BUTTON_CENTRES[1][0])
+    wait_for(lambda: designer.text(HEADING).startswith("Button 1 "), "the button selected")
+    designer.click_control(COMMAND)
+    designer.key("ctrl+a")
+    designer.type("$CURDRV:\\SETUP\\SETUP.EXE /RUN")
+    wait_for(lambda: "Q:\\SETUP" in designer.text(COMMAND_PLAN),
+             "the panel says what the click starts, on drive Q")
+
+    designer.key("F5")
+    assert menus.wine.wait_window(timeout=30), "MENU.EXE started"
+    assert designer.no_box(), "nothing asked: the unsaved changes run from a copy"
+    assert "drive Q:" in designer.text(STATUS)
+    menu = harness.Menu(menus.wine, None)
+    menu.wait_window()
+    menu.wait_painted()
+    # The menu was brought to entry 7 of page 2: its one button is there.
+    menu.click(*BUTTON_CENTRES[1][0])
+    start, = recorder_log.wait_starts(1)
+    assert (start["directory"], start["module"]) == ("Q:\\SETUP", "Q:\\SETUP\\SETUP.EXE")
+    assert start["command"].endswith("/RUN")
+    assert read(os.path.join(folder, "MENU.DAT")) == original, "nothing was saved"
+
+    # The drive is given back once the menu and what it started have ended.
+    menus.wine.probe("close", harness.FRAME_CLASS, harness.FRAME_TITLE)
+    assert menus.wine.wait_gone()
+    assert os.path.lexists(q), "the program started from Q: still has it"
+    recorder_log.end_all()
+    wait_for(lambda: not os.path.lexists(q), "drive Q given back")
+    assert "given back" in designer.text(STATUS)
 
 
 # --- Bad input -----------------------------------------------------------------------

@@ -588,6 +588,17 @@ TEST(DesignerUndo, TypingInOneFieldIsOneStep)
     docUndo(&doc, 0);
     EXPECT_EQ(saved, doc.data);
     EXPECT_FALSE(docChanged(&doc));
+
+    // The file read again as another program left it: saved, and one undo
+    // from the changes made here.
+    setField(&doc, page, FIELD_TITLE, "Mine");
+    std::string mine = doc.data;
+    docReload(&doc, twoPages, 12, page);
+    EXPECT_EQ(std::string(twoPages, 12), doc.data);
+    EXPECT_FALSE(docChanged(&doc));
+    ASSERT_TRUE(docUndo(&doc, 0));
+    EXPECT_EQ(mine, doc.data);
+    EXPECT_TRUE(docChanged(&doc));
     docClose(&doc);
 }
 
@@ -677,14 +688,19 @@ TEST(DesignerReader, TheCheckerReadsTheCopyBeingEdited)
     ASSERT_TRUE(writeFile(dir, "MENU.DAT", twoPages));
     ASSERT_TRUE(writeFile(dir, "EDIT.DAT", "[MENU]\r\n"));
     std::string copy = hostPath(dir, "EDIT.DAT");
-    CheckOptions options = {dir.c_str(), 'Q', nullptr, 0};
+    // The folder's two names are more than the one looked at: said so.
+    CheckOptions options = {dir.c_str(), 'Q', nullptr, 0, 1};
     CheckReport report;
     ASSERT_EQ(1, runCheckOf(&options, copy.c_str(), &report));
     EXPECT_EQ(0, report.pageCount);
-    bool noPages = false;
-    for (int i = 0; i < report.findingCount; i++)
+    bool noPages = false, cut = false;
+    for (int i = 0; i < report.findingCount; i++) {
         noPages = noPages || report.findings[i].code == F_NO_PAGES;
+        cut = cut || (report.findings[i].code == F_WALK_CUT &&
+                      strcmp(report.findings[i].args[0], "1") == 0);
+    }
     EXPECT_TRUE(noPages);
+    EXPECT_TRUE(cut);
     freeReport(&report);
     ASSERT_EQ(1, runCheck(&options, &report));
     EXPECT_EQ(2, report.pageCount);

@@ -71,7 +71,7 @@ struct Disc {
     const CheckReport& check(char drive = 'Q', const unsigned char* palette = 0, int count = 0)
     {
         freeReport(&report);
-        CheckOptions options = {dir.c_str(), drive, palette, count};
+        CheckOptions options = {dir.c_str(), drive, palette, count, 0};
         ran = runCheck(&options, &report);
         EXPECT_EQ(1, ran) << dir;
         return report;
@@ -322,7 +322,7 @@ TEST(MenuCheck, StatusFollowsTheWorstFinding)
 
 TEST(MenuCheck, MissingFolderCannotBeChecked)
 {
-    CheckOptions options = {"/no/such/folder/anywhere", 'Q', nullptr, 0};
+    CheckOptions options = {"/no/such/folder/anywhere", 'Q', nullptr, 0, 0};
     CheckReport r;
     EXPECT_EQ(0, runCheck(&options, &r));
     freeReport(&r);
@@ -714,7 +714,7 @@ TEST(MenuCheck, StagedSampleIsClean)
 // clicks point at SETUP\SETUP.EXE, and nothing else is wrong.
 TEST(MenuCheck, SampleFolderLacksOnlyTheInstaller)
 {
-    CheckOptions options = {nullptr, 'Q', nullptr, 0};
+    CheckOptions options = {nullptr, 'Q', nullptr, 0, 0};
     std::string dir = sampleDir();
     options.folder = dir.c_str();
     CheckReport r;

@@ -44,6 +44,15 @@ void docMarkSaved(MenuDocument* doc)
     doc->saved = doc->data;
 }
 
+void docReload(MenuDocument* doc, const char* bytes, size_t size, const DesignPlace& place)
+{
+    docBegin(doc, place, 0);
+    doc->data.assign(bytes, size);
+    dropIndex(doc);
+    docEnd(doc, place);
+    doc->saved = doc->data;
+}
+
 // Puts a step's bytes back (undo) or in again (redo).
 static void applyStep(MenuDocument* doc, const DocStep& step, bool forward)
 {

@@ -201,7 +201,7 @@ static void chooseFolder(void)
     BOOL ok = SHGetPathFromIDListW(chosen, path);
     CoTaskMemFree(chosen);
     if (ok)
-        openFolder(path);
+        openFolder(path, true);
 }
 
 void doCommand(int command)
@@ -400,6 +400,8 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (wParam == TIMER_CHECK) {
             KillTimer(window, TIMER_CHECK);
             runChecks();
+        } else if (wParam == TIMER_TEST_RUN) {
+            onTestRunTimer();
         }
         return 0;
     case WM_ACTIVATE:
@@ -414,6 +416,7 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_DESTROY:
         KillTimer(window, TIMER_CHECK);
+        endTestRun();
         removeWorkingCopy();
         PostQuitMessage(0);
         return 0;

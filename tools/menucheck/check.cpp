@@ -978,7 +978,12 @@ static void checkDiscFiles(void)
     snprintf(autorun, sizeof autorun, "%c:\\AUTORUN.INF", options->drive);
     if (findAbsolute(autorun) != DISC_FILE)
         addFinding(FINDING_NOTE, F_NO_AUTORUN, "autorun.inf", 0);
-    walkDisc(hostFolder, visitName, 0, MAX_WALK);
+    int most = options->maxNames > 0 ? options->maxNames : MAX_WALK;
+    if (walkDisc(hostFolder, visitName, 0, most) >= most) {
+        char count[16];
+        numberText(count, sizeof count, most);
+        addFinding(FINDING_NOTE, F_WALK_CUT, "", 0, count);
+    }
 }
 
 // --- The run ----------------------------------------------------------------------

@@ -67,6 +67,7 @@ enum FindingCode {
     F_PALETTE_FAR,        // picture far from the 256-colour palette
     F_NO_MENU_EXE,        // note: MENU.EXE not in the folder yet
     F_NO_AUTORUN,         // note: no autorun.inf
+    F_WALK_CUT,           // note: only the first names of the folder looked at
     F_FINDING_CODES
 };
 
@@ -159,6 +160,7 @@ struct CheckOptions {
     char drive;                // drive letter of the disc, 'Q' by default
     const unsigned char* palette;  // 256 x RGB, null: no palette check
     int paletteCount;
+    int maxNames;              // names of the folder looked at; 0: the checker's own bound
 };
 
 struct CheckReport {

@@ -88,7 +88,7 @@ int main(int argc, char** argv)
         }
     }
 
-    CheckOptions options = {folder, drive, palette, paletteCount};
+    CheckOptions options = {folder, drive, palette, paletteCount, 0};
     static CheckReport report;
     if (!runCheck(&options, &report)) {
         fprintf(stderr, "menucheck: cannot check the folder %s\n", folder);

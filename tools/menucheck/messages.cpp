@@ -204,6 +204,9 @@ static const FindingMessage findingMessages[] = {
     {F_NO_AUTORUN, "no-autorun",
      "There is no autorun.inf: the menu does not start by itself when the disc is inserted.",
      "autorun.inf がありません。ディスクを入れてもメニューは自動で起動しません。"},
+    {F_WALK_CUT, "walk-cut",
+     "Only the first %1 files and folders were looked at for their names.",
+     "名前を確認したのは最初の %1 個のファイルとフォルダーだけです。"},
 };
 
 // Words that findings pass as codes.
