@@ -23,7 +23,7 @@ DESIGNER_EXE = os.path.join(harness.WINDOWS, "tools", "designer", "MENUEDIT.EXE"
 DESIGNER_CLASS = "MenuEditFrame"
 BOX_CLASS = "#32770"
 BOX_TITLE = b"MENUEDIT"
-IDOK, IDYES, IDNO = 1, 6, 7
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 # Controls of the designer's window (tools/designer/designer.h).
 STATUS, FINDINGS_HEAD, FINDINGS, HEADING = 100, 101, 102, 103
 TITLE, CAPTION, COMMAND, PICTURE, POS_X, POS_Y = 106, 109, 112, 117, 129, 131
@@ -345,6 +345,10 @@ def test_in_japanese_a_title_stops_where_the_menu_would_cut_it(menus, designers)
     saved = wait_changed(path, original)
     assert changed_lines(original, saved) == [
         ("Title=インストール".encode("cp932"), ("Title=インストール" + "x" * 27).encode("cp932"))]
+    # Undone, the title is fine again and so is what is said under it.
+    designer.key("ctrl+z")
+    wait_for(lambda: designer.text(TITLE) == "インストール", "the typing undone")
+    assert designer.text(107) == "12 / 39 バイト"
 
 
 def test_unsaved_changes_are_asked_about_before_closing(menus, designers):
@@ -446,9 +450,48 @@ def test_a_folder_without_menu_dat_gets_a_new_one_only_when_saved(menus, designe
     wait_for(lambda: designer.text(TITLE) == "Hello", "the title typed")
     assert not os.path.exists(path), "nothing is written before saving"
     designer.key("ctrl+s")
-    assert wait_changed(path, None) == b"[MENU]\r\nPage1=PAGE1\r\n\r\n[PAGE1]\r\nTitle=Hello\r\n"
+    mine = b"[MENU]\r\nPage1=PAGE1\r\n\r\n[PAGE1]\r\nTitle=Hello\r\n"
+    assert wait_changed(path, None) == mine
     assert sorted(os.listdir(folder)) == ["DOCS", "MENU.DAT", "MENU.EXE"], \
         "no temporary file is left beside it"
+    wait_for(lambda: "no MENU.DAT" not in designer.text(FINDINGS_HEAD),
+             "the findings no longer say there is no MENU.DAT")
+
+    # Another program writes the file: saving over it is asked, and the
+    # status says what was done.
+    theirs = mine.replace(b"Hello", b"Theirs")
+    with open(path, "wb") as f:
+        f.write(theirs)
+    designer.click_control(TITLE)
+    designer.type("!")
+    wait_for(lambda: designer.text(TITLE) == "Hello!", "typed on")
+    for answer, said in ((IDCANCEL, "Not saved"), (IDNO, "read again")):
+        designer.key("ctrl+s")
+        assert "changed by another program" in designer.box()
+        if answer == IDCANCEL:
+            assert [designer._uitext("text", BOX_CLASS, b)["text.hex"] for b in (IDYES, IDNO)] \
+                == ["&Overwrite".encode().hex(), "&Reload".encode().hex()]
+        designer.answer(answer)
+        wait_for(lambda: said in designer.text(STATUS), "the status says: " + said)
+        assert read(path) == theirs
+    wait_for(lambda: designer.text(TITLE) == "Theirs", "their file read again")
+    designer.key("ctrl+z")  # back to the changes made here, saved without a question
+    wait_for(lambda: designer.text(TITLE) == "Hello!", "undone")
+    designer.key("ctrl+s")
+    assert wait_changed(path, theirs) == mine.replace(b"Hello", b"Hello!")
+    assert designer.no_box()
+
+
+def test_a_drive_root_that_is_no_disc_is_opened_only_when_asked(menus, designers):
+    designer = Designer(menus.wine, "Z:\\")
+    try:
+        said = designer.box(timeout=60)
+        assert "root of a drive" in said and "10000" in said
+        designer.answer(IDNO)
+        designer.wait_window()
+        assert designer.text(HEADING).startswith("Open a disc folder"), "nothing opened"
+    finally:
+        designer.end()
 
 
 def test_binary_junk_is_opened_with_that_said_and_kept_byte_for_byte(menus, designers):

@@ -110,6 +110,8 @@ void nudgeSelection(int dx, int dy);
 
 void createPanel(HWND frame);
 void refreshPanel(void);
+// The next refresh fills every field anew, the one typed in too (undo, redo).
+void refillPanel(void);
 void onPanelCommand(int id, int code);
 HBRUSH panelColour(HDC dc, HWND control);
 void fillFindings(void);

@@ -284,6 +284,8 @@ void doCommand(int command)
         return;
     }
     place = after;
+    if (command == CMD_UNDO || command == CMD_REDO)
+        refillPanel();
     documentChanged();
     if (command == CMD_ADD_PAGE || command == CMD_ADD_ENTRY)
         focusField(IDC_TITLE);

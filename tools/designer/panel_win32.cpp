@@ -266,8 +266,16 @@ static void showText(int id, const std::wstring& text, bool samePlace)
     if (samePlace && GetFocus() == c)
         return;
     lastGood[slot(id)] = text;
-    if (windowText(id) != text)
+    if (windowText(id) != text) {
         SetWindowTextW(c, text.c_str());
+        if (GetFocus() == c)
+            SendMessageW(c, EM_SETSEL, text.size(), text.size());
+    }
+}
+
+void refillPanel(void)
+{
+    shownPlace.kind = -1;
 }
 
 static void setNote(int id, const std::wstring& text, bool warns)
