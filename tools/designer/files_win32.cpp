@@ -356,23 +356,25 @@ static bool saveFailed(DWORD error)
 
 // A message box whose Yes and No buttons say what they do.
 static HHOOK boxHook;
-static Text boxYes, boxNo;
+static Text boxYes, boxNo, boxCancel;
 
 static LRESULT CALLBACK nameButtons(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE) {
         SetDlgItemTextW((HWND)wParam, IDYES, say(boxYes).c_str());
         SetDlgItemTextW((HWND)wParam, IDNO, say(boxNo).c_str());
+        SetDlgItemTextW((HWND)wParam, IDCANCEL, say(boxCancel).c_str());
         UnhookWindowsHookEx(boxHook);
         boxHook = 0;
     }
     return CallNextHookEx(0, code, wParam, lParam);
 }
 
-static int askNamed(Text text, Text yes, Text no)
+static int askNamed(Text text, Text yes, Text no, Text cancel)
 {
     boxYes = yes;
     boxNo = no;
+    boxCancel = cancel;
     boxHook = SetWindowsHookExW(WH_CBT, nameButtons, 0, GetCurrentThreadId());
     int answer = ask(text, MB_YESNOCANCEL | MB_DEFBUTTON3);
     if (boxHook)
@@ -398,7 +400,8 @@ bool saveDocument(void)
     bool tooBig = false;
     bool there = readWhole(target, &onDisk, &error, &tooBig);
     if ((there || tooBig) != existedOnDisk || (there && onDisk != document.saved)) {
-        int answer = askNamed(T_SAVE_CHANGED, T_BUTTON_OVERWRITE, T_BUTTON_RELOAD);
+        int answer = askNamed(T_SAVE_CHANGED, T_BUTTON_OVERWRITE, T_BUTTON_RELOAD,
+                              T_BUTTON_CANCEL);
         if (answer == IDNO && !tooBig) {
             docReload(&document, onDisk.data(), onDisk.size(), place);
             existedOnDisk = there;
