@@ -204,10 +204,20 @@ static void chooseFolder(void)
         openFolder(path, true);
 }
 
+// Lines made comments: an Add makes one of what stood behind a gap.
+static int commentLines(const std::string& data)
+{
+    int n = !data.empty() && data[0] == ';';
+    for (size_t at = data.find(";"); at != std::string::npos; at = data.find(";", at + 1))
+        n += at > 0 && (data[at - 1] == '\n' || data[at - 1] == '\r');
+    return n;
+}
+
 void doCommand(int command)
 {
     DesignPlace after = place;
     bool changed = false;
+    int comments = commentLines(document.data);
     switch (command) {
     case CMD_OPEN:
         chooseFolder();
@@ -287,6 +297,9 @@ void doCommand(int command)
     if (command == CMD_UNDO || command == CMD_REDO)
         refillPanel();
     documentChanged();
+    if (command >= CMD_ADD_PAGE && command <= CMD_ADD_DECORATION &&
+        commentLines(document.data) > comments)
+        setStatus(say(T_ADD_PARKED));
     if (command == CMD_ADD_PAGE || command == CMD_ADD_ENTRY)
         focusField(IDC_TITLE);
     else if (command == CMD_ADD_BUTTON)

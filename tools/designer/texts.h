@@ -111,6 +111,7 @@ enum Text {
     T_NEW_PAGE,
     T_NEW_ENTRY,
     T_NEW_BUTTON,
+    T_ADD_PARKED,
     T_FIVE_PAGES,
     T_NO_FOLDER,
     T_READ_ONLY,
