@@ -29,6 +29,24 @@
 namespace {
 
 
+// A 24x24 picture of 16 bits a pixel with bit-field masks.
+std::string bitFieldsFile(unsigned red, unsigned green, unsigned blue)
+{
+    std::string s = bmpFile(24, 24, 16);
+    std::string masks;
+    for (unsigned mask : {red, green, blue})
+        for (int i = 0; i < 4; i++)
+            masks += char((mask >> (8 * i)) & 255);
+    s.insert(14 + 40, masks);
+    s[14 + 16] = 3;  // BI_BITFIELDS
+    unsigned size = (unsigned)s.size(), offset = 14 + 40 + 12;
+    for (int i = 0; i < 4; i++) {
+        s[2 + i] = char((size >> (8 * i)) & 255);
+        s[10 + i] = char((offset >> (8 * i)) & 255);
+    }
+    return s;
+}
+
 // Contents by name, so that a table row needs only names: pictures by
 // their stem, anything else a stand-in program.
 std::string contentFor(const std::string& name)
@@ -41,6 +59,12 @@ std::string contentFor(const std::string& name)
         return bmpFile(700, 32);
     if (name.find("TRUNC") != std::string::npos)
         return bmpFile(24, 24).substr(0, 100);
+    if (name.find("HUGE") != std::string::npos)
+        return bmpFile(2049, 2048, 8);  // 2049 x 2048 x 4 bytes: just over 16 MB
+    if (name.find("MASK") != std::string::npos)
+        return bitFieldsFile(name.find("565") != std::string::npos ? 0xF800 : 0x0F00,
+                             name.find("565") != std::string::npos ? 0x07E0 : 0x00F0,
+                             name.find("565") != std::string::npos ? 0x001F : 0x000F);
     return bmpFile(24, 24);
 }
 
@@ -220,6 +244,19 @@ const FindingCase findingCases[] = {
      "+Command1=Go,README.TXT\r\n", "README.TXT|"
      "A234567890123456789012345678901234567890123456789012345678901234567.TXT",
      F_JOLIET_LONG, FINDING_ERROR, nullptr, "71", 2},
+    // Windows 95, 98 and Me: 16-bit coordinates, three kinds of masks, 16 MB
+    // bitmaps, 64 KB profiles (the file is padded out below).
+    {"a picture beyond 16-bit coordinates", "+Bmp1=A.BMP,40000,0\r\n", "A.BMP",
+     F_W9X_COORDINATES, FINDING_WARNING, "[E] Bmp1", "(40011,105)-(40035,129)", 2},
+    {"a button whose right side passes 32767",
+     "+Command1=Go,README.TXT\r\nBtnPos1=32700,0\r\n", "README.TXT", F_W9X_COORDINATES,
+     FINDING_WARNING, "[E] Command1", "(32711,105)-(32835,137)", 2},
+    {"4-4-4 bit-field masks", "+Bmp1=MASK444.BMP\r\n", "MASK444.BMP", F_W9X_MASKS,
+     FINDING_WARNING, "Q:\\MASK444.BMP", "0x00000F00", 1},
+    {"a picture over 16 MB as a bitmap", "+Bmp1=HUGE.BMP\r\n", "HUGE.BMP", F_W9X_BITMAP_SIZE,
+     FINDING_WARNING, "Q:\\HUGE.BMP", "16785408", 11},
+    {"MENU.DAT over 64 KB", "+Command1=Go,README.TXT\r\n", "README.TXT", F_W9X_PROFILE_SIZE,
+     FINDING_WARNING, "MENU.DAT", nullptr, 1},
     {"eight directories deep", "+Command1=Go,README.TXT\r\n", "README.TXT|A\\B\\C\\D\\E\\F\\G\\H\\X.TXT",
      F_ISO_DEPTH, FINDING_WARNING, "A\\B\\C\\D\\E\\F\\G\\H", nullptr, 1},
 };
@@ -235,6 +272,9 @@ TEST(MenuCheck, EachFindingOnItsOwnDisc)
             std::string menu = c.menu[0] == '+' ? std::string(entryHead) + (c.menu + 1) : c.menu;
             if (c.code == F_BOM_UTF16)
                 menu.assign(c.menu, 6);
+            if (c.code == F_W9X_PROFILE_SIZE)
+                while (menu.size() <= 65536)
+                    menu += ";" + std::string(77, '-') + "\r\n";
             disc.file("MENU.DAT", menu);
         }
         disc.check();

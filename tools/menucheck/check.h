@@ -67,6 +67,10 @@ enum FindingCode {
     F_PALETTE_FAR,        // picture far from the 256-colour palette
     F_NO_MENU_EXE,        // note: MENU.EXE not in the folder yet
     F_NO_AUTORUN,         // note: no autorun.inf
+    F_W9X_COORDINATES,    // a place beyond Windows 9x's 16-bit coordinates
+    F_W9X_MASKS,          // bit-field masks Windows 9x does not draw
+    F_W9X_BITMAP_SIZE,    // a bitmap over Windows 9x's 16 MB
+    F_W9X_PROFILE_SIZE,   // MENU.DAT over the 64 KB of the 9x profile reader
     F_FINDING_CODES
 };
 
@@ -109,6 +113,8 @@ struct PictureInfo {           // one picture file named in MENU.DAT
     double meanDistance;       // per pixel, RGB, to the nearest entry
     double maxDistance;
     double exactShare;         // share of pixels exactly in the palette
+    unsigned compression;      // biCompression (0 for core headers)
+    unsigned long masks[3];    // red, green, blue when bit fields
 };
 
 struct PageInfo {

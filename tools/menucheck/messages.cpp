@@ -204,6 +204,26 @@ static const FindingMessage findingMessages[] = {
     {F_NO_AUTORUN, "no-autorun",
      "There is no autorun.inf: the menu does not start by itself when the disc is inserted.",
      "autorun.inf がありません。ディスクを入れてもメニューは自動で起動しません。"},
+    {F_W9X_COORDINATES, "w9x-coordinates",
+     "On the surface it spans %1, beyond -32768 to 32767: Windows 95, 98 and Me draw in "
+     "16-bit coordinates and would draw it elsewhere than where its clicks are taken.",
+     "画面上の範囲 %1 が -32768〜32767 を超えています。Windows 95/98/Me は 16 ビットの座標で"
+     "描くため、クリックを受ける場所とは別の場所に描かれます。"},
+    {F_W9X_MASKS, "w9x-masks",
+     "Its bit-field masks (red %1, green %2, blue %3) are none of 5-5-5, 5-6-5 or 8-8-8: "
+     "Windows 95, 98 and Me do not draw it.",
+     "ビットフィールドのマスク（赤 %1、緑 %2、青 %3）が 5-5-5、5-6-5、8-8-8 のどれでもありません。"
+     "Windows 95/98/Me では描かれません。"},
+    {F_W9X_BITMAP_SIZE, "w9x-bitmap-size",
+     "Drawn on a 32-bit display it makes a bitmap of %1 bytes, over the 16 MB that "
+     "Windows 95, 98 and Me allow a bitmap: there it is not drawn.",
+     "32 ビットの画面で描くと %1 バイトのビットマップになり、Windows 95/98/Me の上限 16 MB を"
+     "超えます。そこでは描かれません。"},
+    {F_W9X_PROFILE_SIZE, "w9x-profile-size",
+     "MENU.DAT is %1 bytes, over the 64 KB (65536 bytes) that Windows 95, 98 and Me read of a "
+     "profile file: keys past that may never be read there.",
+     "MENU.DAT は %1 バイトあり、Windows 95/98/Me が設定ファイルを読む上限 64 KB（65536 バイト）を"
+     "超えています。それより後のキーはそこでは読まれないことがあります。"},
 };
 
 // Words that findings pass as codes.
