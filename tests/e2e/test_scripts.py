@@ -108,6 +108,8 @@ def lib(script, env=None):
 # the loader every Wine call goes through, and the tree the layers run.
 @pytest.mark.parametrize("probe, emulable, forced, mode, loader, tree", [
     ("native", "1", "", "native", "wine", "win32"),
+    # A kernel that runs 32-bit programs, but no wine32 to run Windows ones.
+    ("native", "no-wine32", "", "none", "/usr/lib/wine/wine64", "win64"),
     ("none", "0", "", "none", "/usr/lib/wine/wine64", "win64"),
     ("none", "0", "none", "none", "/usr/lib/wine/wine64", "win64"),
     ("none", "1", "", "emulated", "/usr/lib/wine/wine64", "win64"),
@@ -117,15 +119,16 @@ def lib(script, env=None):
     ("native", "1", "none", "none", "/usr/lib/wine/wine64", "win64"),
     ("native", "1", "emulated", "emulated", "/usr/lib/wine/wine64", "win64"),
     ("none", "0", "native", "native", "wine", "win32"),
-], ids=["native", "no-emulator", "forced-none", "emulable", "registered", "force-none",
+], ids=["native", "no-wine32", "no-emulator", "forced-none", "emulable", "registered", "force-none",
         "force-emulated", "force-native"])
 def test_how_32bit_programs_run_is_decided_once_and_asked_by_all(probe, emulable, forced, mode,
                                                                 loader, tree):
     code, lines = lib('win32_probe() { echo %s; }; can_emulate_win32() { [ %s = 1 ]; }; '
+                      'have_wine32() { [ %s != no-wine32 ]; }; '
                       'win32_decide; win32_probe() { echo changed; }; '
                       'echo "$MENU_WIN32_MODE $(wine_loader) $(basename "$(windows_tree)")"; '
                       'wine_env /tmp/nowhere; echo "${WINELOADER:-unset}"'
-                      % (probe, emulable), env={"MENU_WIN32": forced})
+                      % (probe, emulable, emulable), env={"MENU_WIN32": forced})
     assert code == 0, lines
     assert lines[-2] == "%s %s %s" % (mode, loader, tree)
     assert lines[-1] == ("unset" if loader == "wine" else loader)
