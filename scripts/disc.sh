@@ -1,20 +1,45 @@
 #!/usr/bin/env bash
 # Makes a CD-ROM image (ISO 9660 with Joliet) of a disc folder, with
 # MENU.EXE, after menucheck finds no errors in it.
-#   disc.sh [folder] [out.iso]      default: sample/ -> build/sample.iso
+#   disc.sh [--label TEXT] [folder] [out.iso]
+#                                   default: sample/ -> build/sample.iso
+#   --label TEXT   the disc's name (volume label, and label= of the
+#                  autorun.inf written here): at most 16 characters and 32
+#                  bytes of UTF-8, all of them in Shift-JIS; default: the
+#                  folder's name in the characters ISO 9660 allows
 # The folder itself is left as it is: a staging copy gets MENU.EXE, the
 # stand-in SETUP\SETUP.EXE when MENU.DAT names it and the folder has none,
 # an autorun.inf when there is none, and INDEX.HTM, the page browsers show
-# of the menu (MENU_DISC_LANG=en for its own lines in English). Warnings are shown and the image
-# is made; errors stop it.
+# of the menu (MENU_DISC_LANG=en for its own lines in English). Warnings
+# are shown and the image is made; errors stop it. A folder whose MENU.DAT
+# or autorun.inf lies one folder down is refused: it is not the disc's root.
 # MENU_SKIP_BUILD=1 uses what is built; MENU_DISC_EXE and MENU_DISC_SETUP
 # name other programs to put on the disc (the tests put the 64-bit twin),
 # MENUCHECK another checker.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-FOLDER=${1:-$ROOT/sample}
-OUT=${2:-$BUILD/sample.iso}
+usage() {
+  sed -n '3,8p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  exit 1
+}
+
+LABEL=
+args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --label) [ $# -ge 2 ] || usage; LABEL=$2; shift 2 ;;
+    --label=*) LABEL=${1#--label=}; shift ;;
+    -h|--help) usage ;;
+    --) shift; args+=("$@"); break ;;
+    -*) echo "disc: unknown option $1" >&2; usage ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+[ ${#args[@]} -le 2 ] || usage
+
+FOLDER=${args[0]:-$ROOT/sample}
+OUT=${args[1]:-$BUILD/sample.iso}
 MENU_EXE=${MENU_DISC_EXE:-$BUILD/win32/MENU.EXE}
 SETUP_EXE=${MENU_DISC_SETUP:-$BUILD/win32/tools/demosetup/SETUP.EXE}
 CHECKER=${MENUCHECK:-$BUILD/native/tools/menucheck/menucheck}
@@ -23,6 +48,50 @@ if [ ! -d "$FOLDER" ]; then
   echo "disc: $FOLDER is not a folder" >&2
   exit 1
 fi
+
+# The disc's root holds MENU.DAT and autorun.inf. Given the folder above it
+# (the folder burned instead of its contents), Windows finds neither.
+top() {
+  find "$FOLDER" -mindepth 1 -maxdepth 1 -iname "$1" -print -quit
+}
+below() {
+  find "$FOLDER" -mindepth 2 -maxdepth 2 -iname "$1" -print -quit
+}
+for name in MENU.DAT autorun.inf; do
+  if [ -z "$(top "$name")" ] && [ -n "$(below "$name")" ]; then
+    found=$(below "$name")
+    echo "disc: $FOLDER is not the disc's root: ${found#"$FOLDER"/} lies one folder down." >&2
+    echo "disc: give the folder that holds $name itself: $(dirname "$found")" >&2
+    exit 1
+  fi
+done
+
+# The label: Joliet keeps 16 characters of it, ISO 9660 32 bytes; the
+# autorun.inf written here carries it in Shift-JIS, as Japanese Windows reads it.
+if [ -n "$LABEL" ]; then
+  chars=$(printf '%s' "$LABEL" | iconv -f UTF-8 -t UTF-32LE 2>/dev/null | wc -c) ||
+    { echo "disc: the label is not UTF-8 text" >&2; exit 1; }
+  bytes=$(printf '%s' "$LABEL" | wc -c)
+  if [ $((chars / 4)) -gt 16 ] || [ "$bytes" -gt 32 ]; then
+    echo "disc: the label \"$LABEL\" is too long: at most 16 characters and 32 bytes" \
+         "of UTF-8 (10 Japanese characters)" >&2
+    exit 1
+  fi
+  if ! printf '%s' "$LABEL" | iconv -f UTF-8 -t CP932 >/dev/null 2>&1; then
+    echo "disc: the label \"$LABEL\" holds characters Shift-JIS has not;" \
+         "Japanese Windows could not show it" >&2
+    exit 1
+  fi
+  if printf '%s' "$LABEL" | LC_ALL=C grep -q '[[:cntrl:]]'; then
+    echo "disc: the label holds a control character" >&2
+    exit 1
+  fi
+else
+  # The folder's name in the characters ISO 9660 allows.
+  LABEL=$(basename "$(cd "$FOLDER" && pwd)" | tr '[:lower:]' '[:upper:]' | tr -c 'A-Z0-9_\n' '_' | cut -c1-16)
+  LABEL=${LABEL:-MENU_DISC}
+fi
+
 if [ -z "${MENU_SKIP_BUILD:-}" ]; then
   bash "$ROOT/scripts/deps.sh"
   bash "$ROOT/scripts/build.sh" native win32
@@ -60,7 +129,11 @@ if [ -n "$menu_dat" ] && grep -qai 'SETUP\\SETUP\.EXE' "$menu_dat" &&
 fi
 
 if ! has autorun.inf; then
-  printf '[autorun]\r\nopen=MENU.EXE\r\nicon=MENU.EXE,0\r\n' >"$STAGE/autorun.inf"
+  {
+    printf '[autorun]\r\nopen=MENU.EXE\r\nicon=MENU.EXE,0\r\nlabel='
+    printf '%s' "$LABEL" | iconv -f UTF-8 -t CP932
+    printf '\r\n'
+  } >"$STAGE/autorun.inf"
   echo "disc: added autorun.inf"
 fi
 
@@ -76,9 +149,6 @@ case $status in
 esac
 rm -f "$STAGE.report"
 
-# Volume label: the folder's name in the characters ISO 9660 allows.
-label=$(basename "$(cd "$FOLDER" && pwd)" | tr '[:lower:]' '[:upper:]' | tr -c 'A-Z0-9_\n' '_' | cut -c1-32)
-
 # INDEX.HTM: the menu for a browser, where MENU.EXE cannot start; made
 # from MENU.DAT every time, so it never tells other than the menu.
 if has INDEX.HTM; then
@@ -86,7 +156,7 @@ if has INDEX.HTM; then
   echo "disc: the folder's INDEX.HTM is replaced by the page made from MENU.DAT"
 fi
 status=0
-"$CHECKER" --html --lang="${MENU_DISC_LANG:-ja}" --title="${label:-MENU_DISC}" "$STAGE" \
+"$CHECKER" --html --lang="${MENU_DISC_LANG:-ja}" --title="$LABEL" "$STAGE" \
   >"$STAGE.html" || status=$?
 if [ "$status" -gt 2 ]; then
   rm -f "$STAGE.html"
@@ -94,8 +164,9 @@ if [ "$status" -gt 2 ]; then
   exit 1
 fi
 mv "$STAGE.html" "$STAGE/INDEX.HTM"
+
 mkdir -p "$(dirname "$OUT")"
 rm -f "$OUT"
 # Level 1 names for the ISO 9660 tree, Joliet for Windows' long names.
-xorriso -as mkisofs -quiet -iso-level 1 -J -V "${label:-MENU_DISC}" -o "$OUT" "$STAGE"
+xorriso -as mkisofs -quiet -iso-level 1 -J -V "$LABEL" -o "$OUT" "$STAGE"
 echo "disc: made $OUT"

@@ -190,3 +190,53 @@ def test_start_screen_picture_is_shown(sample_disc):
     pictures = [report["pictures"][d["picture"]]["path"][3:].replace("\\", "/")
                 for d in report["startDecorations"]]
     assert [os.path.relpath(resolves(root, src), root) for src in page.images] == pictures
+
+
+# --- What disc.sh refuses, and the label -----------------------------------------
+
+def sample_copy(tmp_path, into=""):
+    folder = str(tmp_path / "folder")
+    shutil.copytree(SAMPLE, os.path.join(folder, into) if into else folder)
+    return folder
+
+
+@pytest.mark.parametrize("into, options, said", [
+    ("DISC", [], "DISC/MENU.DAT lies one folder down"),
+    ("", ["--label", "A" * 17], "too long"),
+    # 11 Japanese characters are 33 bytes of UTF-8.
+    ("", ["--label", "サンプルディスク第二版"], "too long"),
+    ("", ["--label", "Disc \U0001F600"], "Shift-JIS"),
+    ("", ["--label", "A\tB"], "control character"),
+], ids=["root-one-down", "label-17", "label-33-bytes", "label-not-sjis", "label-tab"])
+def test_refused_with_a_reason_and_no_image(tmp_path, into, options, said):
+    folder = sample_copy(tmp_path, into)
+    image = str(tmp_path / "out.iso")
+    status, out = make_image(folder, image, *options)
+    assert status != 0
+    assert said in out
+    assert not os.path.exists(image)
+
+
+def test_autorun_inf_one_folder_down_is_refused(tmp_path):
+    folder = sample_copy(tmp_path)
+    os.makedirs(os.path.join(folder, "CD"))
+    os.rename(os.path.join(folder, "autorun.inf"), os.path.join(folder, "CD", "AUTORUN.INF"))
+    os.rename(os.path.join(folder, "MENU.DAT"), os.path.join(folder, "CD", "MENU.DAT"))
+    status, out = make_image(folder, str(tmp_path / "out.iso"))
+    assert status != 0 and "one folder down" in out
+
+
+def test_japanese_label_names_the_volume_and_the_drive(tmp_path):
+    folder = sample_copy(tmp_path)
+    os.remove(os.path.join(folder, "autorun.inf"))
+    image = str(tmp_path / "out.iso")
+    status, out = make_image(folder, image, "--label", "サンプル ディスク")
+    assert status == 0, out
+    info = subprocess.run(["xorriso", "-indev", image, "-pvd_info"], stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, timeout=60).stdout.decode("utf-8")
+    assert "Volume Id    : サンプル ディスク" in info
+    root = unpack(image, str(tmp_path / "cdrom"))
+    with open(os.path.join(root, "autorun.inf"), "rb") as f:
+        assert "label=サンプル ディスク\r\n".encode("cp932") in f.read()
+    report = report_of(root)
+    assert not [f for f in report["findings"] if f["code"].startswith("autorun")]

@@ -12,6 +12,7 @@
 #include "menu/home.h"
 #include "menu/text.h"
 #include "platform/platform.h"
+#include "tools/menucheck/autorun.h"
 #include "tools/menucheck/discfs.h"
 #include "tools/menucheck/encoding.h"
 #include "tools/menucheck/host.h"
@@ -968,16 +969,19 @@ static void visitName(const char* relative, const char* name, int isDirectory, i
         addFinding(FINDING_WARNING, F_ISO_LEVEL1, shown, 0, isDirectory ? "directory" : "file");
 }
 
+static void autorunFinding(Severity severity, FindingCode code, const char* where,
+                           const char* a0, const char* a1)
+{
+    addFinding(severity, code, where, 0, a0, a1);
+}
+
 static void checkDiscFiles(void)
 {
     char absolute[16];
     snprintf(absolute, sizeof absolute, "%c:\\MENU.EXE", options->drive);
     if (findAbsolute(absolute) != DISC_FILE)
         addFinding(FINDING_NOTE, F_NO_MENU_EXE, "MENU.EXE", 0);
-    char autorun[16];
-    snprintf(autorun, sizeof autorun, "%c:\\AUTORUN.INF", options->drive);
-    if (findAbsolute(autorun) != DISC_FILE)
-        addFinding(FINDING_NOTE, F_NO_AUTORUN, "autorun.inf", 0);
+    checkAutorun(hostFolder, options->drive, autorunFinding);
     walkDisc(hostFolder, visitName, 0, MAX_WALK);
 }
 
