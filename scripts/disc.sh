@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Makes a CD-ROM image (ISO 9660 with Joliet) of a disc folder, with
 # MENU.EXE, after menucheck finds no errors in it.
-#   disc.sh [--label TEXT] [folder] [out.iso]
+#   disc.sh [--label TEXT] [--sign CERT.pfx [--pass-file FILE]
+#           [--timestamp URL]] [folder] [out.iso]
 #                                   default: sample/ -> build/sample.iso
 #   --label TEXT   the disc's name (volume label, and label= of the
 #                  autorun.inf written here): at most 16 characters and 32
 #                  bytes of UTF-8, all of them in Shift-JIS; default: the
 #                  folder's name in the characters ISO 9660 allows
+#   --sign CERT.pfx  signs the disc's MENU.EXE (Authenticode, SHA-256, by
+#                  osslsigncode); the password comes from --pass-file FILE
+#                  or the variable MENU_SIGN_PASSWORD, never the command line
+#   --timestamp URL  an RFC 3161 time-stamp server for the signature
 # The folder itself is left as it is: a staging copy gets MENU.EXE, the
 # stand-in SETUP\SETUP.EXE when MENU.DAT names it and the folder has none,
 # an autorun.inf when there is none, and INDEX.HTM, the page browsers show
@@ -20,16 +25,34 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 usage() {
-  sed -n '3,8p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  sed -n '3,14p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
   exit 1
 }
 
 LABEL=
+SIGN=
+PASS_FILE=
+TIMESTAMP=
 args=()
 while [ $# -gt 0 ]; do
   case $1 in
-    --label) [ $# -ge 2 ] || usage; LABEL=$2; shift 2 ;;
+    --label|--sign|--pass-file|--timestamp)
+      [ $# -ge 2 ] || usage
+      case $1 in
+        --label) LABEL=$2 ;;
+        --sign) SIGN=$2 ;;
+        --pass-file) PASS_FILE=$2 ;;
+        --timestamp) TIMESTAMP=$2 ;;
+      esac
+      shift 2 ;;
     --label=*) LABEL=${1#--label=}; shift ;;
+    --sign=*) SIGN=${1#--sign=}; shift ;;
+    --pass-file=*) PASS_FILE=${1#--pass-file=}; shift ;;
+    --timestamp=*) TIMESTAMP=${1#--timestamp=}; shift ;;
+    --pass|--pass=*|--password|--password=*)
+      # A password on the command line is seen by every user of the machine.
+      echo "disc: no password on the command line: use --pass-file FILE or MENU_SIGN_PASSWORD" >&2
+      exit 1 ;;
     -h|--help) usage ;;
     --) shift; args+=("$@"); break ;;
     -*) echo "disc: unknown option $1" >&2; usage ;;
@@ -92,6 +115,17 @@ else
   LABEL=${LABEL:-MENU_DISC}
 fi
 
+if [ -n "$SIGN" ]; then
+  [ -f "$SIGN" ] || { echo "disc: the certificate $SIGN is not there" >&2; exit 1; }
+  [ -z "$PASS_FILE" ] || [ -f "$PASS_FILE" ] ||
+    { echo "disc: the password file $PASS_FILE is not there" >&2; exit 1; }
+  command -v osslsigncode >/dev/null ||
+    { echo "disc: osslsigncode is missing (scripts/deps.sh installs it)" >&2; exit 1; }
+elif [ -n "$PASS_FILE$TIMESTAMP" ]; then
+  echo "disc: --pass-file and --timestamp go with --sign" >&2
+  exit 1
+fi
+
 if [ -z "${MENU_SKIP_BUILD:-}" ]; then
   bash "$ROOT/scripts/deps.sh"
   bash "$ROOT/scripts/build.sh" native win32
@@ -104,8 +138,10 @@ if ! command -v xorriso >/dev/null; then
   exit 1
 fi
 
+EPOCH=${SOURCE_DATE_EPOCH:-$(date +%s)}
+
 STAGE=$(mktemp -d /tmp/menu-disc.XXXXXX)
-trap 'rm -rf "$STAGE" "$STAGE.report" "$STAGE.html"' EXIT
+trap 'rm -rf "$STAGE" "$STAGE.report" "$STAGE.html" "$STAGE.sign"' EXIT
 cp -R "$FOLDER/." "$STAGE/"
 
 # has NAME: whether the staging copy holds NAME, in any case (as on a disc).
@@ -116,6 +152,35 @@ has() {
 # MENU.EXE replaces whatever copy the folder had, so the disc gets this build.
 find "$STAGE" -maxdepth 1 -iname MENU.EXE -exec rm -f {} +
 cp "$MENU_EXE" "$STAGE/MENU.EXE"
+
+# The copy on the disc is signed, never the build's own program. Without a
+# time-stamp server the signing time is fixed, so that the same certificate
+# signs the same bytes.
+if [ -n "$SIGN" ]; then
+  sign=(osslsigncode sign -pkcs12 "$SIGN" -h sha256 -in "$STAGE/MENU.EXE"
+        -out "$STAGE/MENU.EXE.signed")
+  if [ -n "$TIMESTAMP" ]; then
+    sign+=(-ts "$TIMESTAMP")
+  else
+    sign+=(-time "$EPOCH")
+  fi
+  status=0
+  if [ -n "$PASS_FILE" ]; then
+    "${sign[@]}" -readpass "$PASS_FILE" >"$STAGE.sign" 2>&1 || status=$?
+  elif [ -n "${MENU_SIGN_PASSWORD+set}" ]; then
+    printf '%s' "$MENU_SIGN_PASSWORD" | "${sign[@]}" -readpass - >"$STAGE.sign" 2>&1 || status=$?
+  else
+    "${sign[@]}" >"$STAGE.sign" 2>&1 </dev/null || status=$?
+  fi
+  if [ "$status" -ne 0 ] || [ ! -s "$STAGE/MENU.EXE.signed" ]; then
+    sed 's/^/  /' "$STAGE.sign" >&2
+    echo "disc: signing MENU.EXE with $SIGN failed; no image made" >&2
+    exit 1
+  fi
+  mv "$STAGE/MENU.EXE.signed" "$STAGE/MENU.EXE"
+  rm -f "$STAGE.sign"
+  echo "disc: signed MENU.EXE (SHA-256${TIMESTAMP:+, time-stamped by $TIMESTAMP})"
+fi
 
 menu_dat=$(find "$STAGE" -maxdepth 1 -iname MENU.DAT -print -quit)
 if [ -n "$menu_dat" ] && grep -qai 'SETUP\\SETUP\.EXE' "$menu_dat" &&

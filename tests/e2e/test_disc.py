@@ -7,6 +7,7 @@ The image is unpacked with xorriso by its Joliet names, the names Windows,
 macOS and Linux show, so a link that works here works from the disc.
 """
 
+import hashlib
 import json
 import os
 import shutil
@@ -17,6 +18,7 @@ from html.parser import HTMLParser
 import pytest
 
 import harness
+import test_program_image as image_checks
 from harness import ARTIFACTS, BUILD, ROOT
 
 CHECKER = os.environ.get("MENUCHECK",
@@ -240,3 +242,115 @@ def test_japanese_label_names_the_volume_and_the_drive(tmp_path):
         assert "label=サンプル ディスク\r\n".encode("cp932") in f.read()
     report = report_of(root)
     assert not [f for f in report["findings"] if f["code"].startswith("autorun")]
+
+
+# --- Signing ------------------------------------------------------------------------
+
+PASSWORD = "disc secret"
+
+
+@pytest.fixture(scope="module")
+def certificate(tmp_path_factory):
+    """A code-signing certificate of the test's own, as CERT.pfx with a
+    password file beside it; cert.pem is what verification trusts."""
+    base = tmp_path_factory.mktemp("cert")
+    key, pem, pfx = (str(base / n) for n in ("key.pem", "cert.pem", "cert.pfx"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                    "-out", pem, "-subj", "/CN=Disc Author Test", "-days", "30",
+                    "-addext", "extendedKeyUsage=codeSigning"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, timeout=60)
+    subprocess.run(["openssl", "pkcs12", "-export", "-out", pfx, "-inkey", key, "-in", pem,
+                    "-passout", "pass:" + PASSWORD], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=True, timeout=60)
+    password = base / "password"
+    password.write_text(PASSWORD + "\n")
+    return pfx, str(password), pem
+
+
+def verify(path, pem):
+    result = subprocess.run(["osslsigncode", "verify", "-in", path, "-CAfile", pem],
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+    return result.returncode, result.stdout.decode("utf-8", "replace")
+
+
+def sha256(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def test_signed_program_verifies_and_loads_as_the_unsigned_one(tmp_path, certificate):
+    pfx, password, pem = certificate
+    program = image_checks.program_path()
+    if not os.path.exists(program):
+        pytest.skip("%s is not built (scripts/build.sh win32)" % program)
+    before = sha256(program)
+    image = str(tmp_path / "signed.iso")
+    status, out = make_image(SAMPLE, image, "--sign", pfx, "--pass-file", password,
+                             env=disc_env(MENU_DISC_EXE=program))
+    assert status == 0, out
+    signed = os.path.join(unpack(image, str(tmp_path / "cdrom")), "MENU.EXE")
+    code, said = verify(signed, pem)
+    assert code == 0, said
+    assert "Message digest algorithm  : SHA256" in said
+    # The build's own program is left unsigned; the disc's copy is not it.
+    assert sha256(program) == before != sha256(signed)
+    # The signature adds no import and no instruction: the checks of the
+    # shipped program pass on the signed copy.
+    checked = (signed, image_checks.read_image(signed))
+    exports = image_checks.load_exports()
+    image_checks.test_imports_exist_on_windows_95_and_nt_4(checked, exports)
+    image_checks.test_no_instruction_beyond_the_i486(checked)
+    image_checks.test_windows_95_loads_it_and_nothing_runs_before_winmain(checked)
+
+
+@pytest.mark.parametrize("how, made", [
+    ("file", True),
+    ("variable", True),
+    ("wrong password", False),
+    ("password on the command line", False),
+])
+def test_password_sources(tmp_path, certificate, how, made):
+    pfx, password, pem = certificate
+    options, env = ["--sign", pfx], disc_env()
+    env.pop("MENU_SIGN_PASSWORD", None)
+    if how == "file":
+        options += ["--pass-file", password]
+    elif how == "variable":
+        env["MENU_SIGN_PASSWORD"] = PASSWORD
+    elif how == "wrong password":
+        env["MENU_SIGN_PASSWORD"] = "not it"
+    else:
+        options += ["--pass", PASSWORD]
+    image = str(tmp_path / "out.iso")
+    status, out = make_image(SAMPLE, image, *options, env=env)
+    assert (status == 0, os.path.exists(image)) == (made, made), out
+    if made:
+        code, said = verify(os.path.join(unpack(image, str(tmp_path / "cdrom")), "MENU.EXE"), pem)
+        assert code == 0, said
+    else:
+        assert "no image made" in out or "no password on the command line" in out
+
+
+def test_signed_twin_shows_the_same_menu_under_wine(menus, tmp_path, certificate):
+    """This machine runs the 64-bit twin: signed by disc.sh, it starts and
+    paints the sample's start screen as the unsigned build does."""
+    pfx, password, _ = certificate
+    image = str(tmp_path / "signed.iso")
+    status, out = make_image(SAMPLE, image, "--sign", pfx, "--pass-file", password)
+    assert status == 0, out
+    root = unpack(image, str(tmp_path / "cdrom"))
+    assert sha256(os.path.join(root, "MENU.EXE")) != sha256(harness.MENU_EXE)
+    looks = []
+    for program in (harness.MENU_EXE, os.path.join(root, "MENU.EXE")):
+        disc = str(tmp_path / ("disc%d" % len(looks)))
+        shutil.copytree(root, disc)
+        shutil.copy(program, os.path.join(disc, "MENU.EXE"))
+        menus.wine.map_drive("Q", disc)
+        menu = menus.start()
+        menu.wait_window()
+        looks.append(menu.wait_painted())
+        menu.save("signed-menu-%d" % len(looks))
+        assert menu.close()
+        assert menu.exit_code(timeout=30) == 0
+        assert menus.wine.wait_gone()
+    assert looks[0].tobytes() == looks[1].tobytes()
