@@ -18,6 +18,9 @@
 # of the menu (MENU_DISC_LANG=en for its own lines in English). Warnings
 # are shown and the image is made; errors stop it. A folder whose MENU.DAT
 # or autorun.inf lies one folder down is refused: it is not the disc's root.
+# The same folder gives the same image, byte for byte: every date is
+# SOURCE_DATE_EPOCH, else the date of the folder's newest file. menucheck's
+# report goes beside the image (out.report.txt).
 # MENU_SKIP_BUILD=1 uses what is built; MENU_DISC_EXE and MENU_DISC_SETUP
 # name other programs to put on the disc (the tests put the 64-bit twin),
 # MENUCHECK another checker.
@@ -138,7 +141,18 @@ if ! command -v xorriso >/dev/null; then
   exit 1
 fi
 
-EPOCH=${SOURCE_DATE_EPOCH:-$(date +%s)}
+# One date for every file and for the volume, so that the same folder makes
+# the same image byte for byte: SOURCE_DATE_EPOCH, else the newest file's.
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+  EPOCH=$SOURCE_DATE_EPOCH
+  case $EPOCH in
+    ''|*[!0-9]*) echo "disc: SOURCE_DATE_EPOCH is no number of seconds" >&2; exit 1 ;;
+  esac
+else
+  EPOCH=$(find "$FOLDER" -type f -printf '%T@\n' | sort -n | tail -n 1 | cut -d. -f1)
+  EPOCH=${EPOCH:-0}
+fi
+REPORT="${OUT%.*}.report.txt"
 
 STAGE=$(mktemp -d /tmp/menu-disc.XXXXXX)
 trap 'rm -rf "$STAGE" "$STAGE.report" "$STAGE.html" "$STAGE.sign"' EXIT
@@ -203,7 +217,7 @@ if ! has autorun.inf; then
 fi
 
 status=0
-"$CHECKER" "$STAGE" >"$STAGE.report" || status=$?
+"$CHECKER" --shown-as="$FOLDER" "$STAGE" >"$STAGE.report" || status=$?
 case $status in
   0) tail -n 1 "$STAGE.report" ;;
   1) cat "$STAGE.report" ;;
@@ -212,7 +226,6 @@ case $status in
      echo "disc: menucheck found errors; no image made" >&2
      exit 1 ;;
 esac
-rm -f "$STAGE.report"
 
 # INDEX.HTM: the menu for a browser, where MENU.EXE cannot start; made
 # from MENU.DAT every time, so it never tells other than the menu.
@@ -231,7 +244,14 @@ fi
 mv "$STAGE.html" "$STAGE/INDEX.HTM"
 
 mkdir -p "$(dirname "$OUT")"
-rm -f "$OUT"
+rm -f "$OUT" "$REPORT"
+# Every name of the copy gets the one date; xorriso takes the volume's dates
+# and ids from SOURCE_DATE_EPOCH and sorts every directory itself.
+find "$STAGE" -exec touch -h -d "@$EPOCH" {} +
+stamp=$(date -u -d "@$EPOCH" +%Y%m%d%H%M%S00)
 # Level 1 names for the ISO 9660 tree, Joliet for Windows' long names.
-xorriso -as mkisofs -quiet -iso-level 1 -J -V "$LABEL" -o "$OUT" "$STAGE"
-echo "disc: made $OUT"
+SOURCE_DATE_EPOCH=$EPOCH xorriso -as mkisofs -quiet -iso-level 1 -J -V "$LABEL" \
+  --modification-date="$stamp" --set_all_file_dates set_to_mtime -uid 0 -gid 0 \
+  -o "$OUT" "$STAGE"
+mv "$STAGE.report" "$REPORT"
+echo "disc: made $OUT (menucheck's report: $REPORT)"

@@ -12,6 +12,7 @@ import json
 import os
 import shutil
 import subprocess
+import time
 import urllib.parse
 from html.parser import HTMLParser
 
@@ -354,3 +355,43 @@ def test_signed_twin_shows_the_same_menu_under_wine(menus, tmp_path, certificate
         assert menu.exit_code(timeout=30) == 0
         assert menus.wine.wait_gone()
     assert looks[0].tobytes() == looks[1].tobytes()
+
+
+# --- The same folder, the same image ----------------------------------------------
+
+def next_second():
+    """Returns once the clock has passed into a new second: a later run
+    that wrote the time anywhere would then write another one."""
+    start = int(time.time())
+    while int(time.time()) == start:
+        time.sleep(0.05)
+
+
+@pytest.mark.parametrize("signed", [False, True], ids=["unsigned", "signed"])
+def test_two_runs_give_the_same_bytes(tmp_path, certificate, signed):
+    folder = sample_copy(tmp_path)
+    options = ["--sign", certificate[0], "--pass-file", certificate[1]] if signed else []
+    made = []
+    for run in ("first", "second"):
+        image = str(tmp_path / (run + ".iso"))
+        status, out = make_image(folder, image, *options)
+        assert status == 0, out
+        with open(image, "rb") as f, open(str(tmp_path / (run + ".report.txt")), "rb") as r:
+            made.append((f.read(), r.read()))
+        next_second()
+    (first, first_report), (second, second_report) = made
+    assert len(first) == len(second)
+    differ = next((i for i in range(len(first)) if first[i] != second[i]), None)
+    assert differ is None, "the images differ first at byte %d" % differ
+    assert first_report == second_report
+    assert first_report.startswith(("menucheck: %s " % folder).encode())
+
+
+def test_source_date_epoch_dates_every_file(tmp_path):
+    image = str(tmp_path / "dated.iso")
+    status, out = make_image(SAMPLE, image, env=disc_env(SOURCE_DATE_EPOCH="946684800"))
+    assert status == 0, out
+    root = unpack(image, str(tmp_path / "cdrom"))
+    dates = {os.path.getmtime(os.path.join(folder, name))
+             for folder, _, files in os.walk(root) for name in files}
+    assert dates == {946684800}
