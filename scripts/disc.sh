@@ -83,14 +83,16 @@ top() {
 below() {
   find "$FOLDER" -mindepth 2 -maxdepth 2 -iname "$1" -print -quit
 }
-for name in MENU.DAT autorun.inf; do
-  if [ -z "$(top "$name")" ] && [ -n "$(below "$name")" ]; then
+if [ -z "$(top MENU.DAT)" ] && [ -z "$(top autorun.inf)" ]; then
+  for name in MENU.DAT autorun.inf; do
     found=$(below "$name")
-    echo "disc: $FOLDER is not the disc's root: ${found#"$FOLDER"/} lies one folder down." >&2
-    echo "disc: give the folder that holds $name itself: $(dirname "$found")" >&2
-    exit 1
-  fi
-done
+    if [ -n "$found" ]; then
+      echo "disc: $FOLDER is not the disc's root: ${found#"$FOLDER"/} lies one folder down." >&2
+      echo "disc: give the folder that holds $name itself: $(dirname "$found")" >&2
+      exit 1
+    fi
+  done
+fi
 
 # The label: Joliet keeps 16 characters of it, ISO 9660 32 bytes; the
 # autorun.inf written here carries it in Shift-JIS, as Japanese Windows reads it.

@@ -205,10 +205,11 @@ static const FindingMessage findingMessages[] = {
      "There is no autorun.inf: the menu does not start by itself when the disc is inserted.",
      "autorun.inf がありません。ディスクを入れてもメニューは自動で起動しません。"},
     {F_BELOW_ROOT, "below-root",
-     "%1 lies one folder down, not at the root: is %2 the disc's root? Windows looks for "
-     "autorun.inf and the menu for MENU.DAT only at the root of the disc.",
-     "%1 がルートではなく 1 つ下のフォルダーにあります。ディスクのルートは %2 ではありませんか。"
-     "Windows は autorun.inf を、メニューは MENU.DAT を、ディスクのルートでしか探しません。"},
+     "%1 lies one folder down, in %2: is that the folder meant? Windows reads autorun.inf "
+     "only at the disc's root, and MENU.EXE reads MENU.DAT only from its own folder.",
+     "%1 は 1 つ下のフォルダー %2 にあります。指定するフォルダーは %2 ではありませんか。"
+     "Windows は autorun.inf をディスクのルートでしか読まず、MENU.EXE は MENU.DAT を"
+     "自分のフォルダーからしか読みません。"},
     {F_AUTORUN_ENCODING, "autorun-encoding",
      "autorun.inf is %1: Windows 95, 98 and Me read it in the system's code page, and a "
      "byte-order mark spoils its first line. Save it as Shift-JIS (or plain ASCII).",
