@@ -132,8 +132,13 @@ static bool all8_3(const char* folder, const char* host)
         while (*relative == '/' || *relative == '\\')
             relative++;
         size_t n = 0;
-        while (relative[n] && relative[n] != '/' && relative[n] != HOST_SEPARATOR)
+        while (relative[n] && relative[n] != '/' && relative[n] != HOST_SEPARATOR) {
+#ifdef _WIN32
+            if (isLeadByte((unsigned char)relative[n]) && relative[n + 1])
+                n++;  // host names are Shift-JIS: a second byte never separates
+#endif
             n++;
+        }
         if (n == 0)
             break;
         memcpy(part, relative, n);
@@ -177,6 +182,32 @@ static void checkFile(Context* c, const char* key, const char* name, FindingCode
         c->add(FINDING_NOTE, F_NAME_CASE, where, shown, "");
     if (!all8_3(c->folder, host))
         c->add(FINDING_NOTE, F_AUTORUN_NOT_8_3, where, shown, "");
+}
+
+// The value of a key as its line holds it, byte for byte: the profile
+// reader of Windows NT hands an ANSI file's text back through the code
+// page, which turns bytes that are no Shift-JIS into others.
+static void rawValue(const MenuScan* scan, int line, char* out, size_t size)
+{
+    const unsigned char* d = scan->data;
+    size_t at = 0;
+    for (int n = 1; n < line && at < scan->size; at++)
+        if (d[at] == '\n' || (d[at] == '\r' && (at + 1 >= scan->size || d[at + 1] != '\n')))
+            n++;
+    size_t end = at;
+    while (end < scan->size && d[end] != '\r' && d[end] != '\n')
+        end++;
+    while (at < end && d[at] != '=')
+        at++;
+    if (at < end)
+        at++;
+    while (at < end && (d[at] == ' ' || d[at] == '\t'))
+        at++;
+    while (end > at && (d[end - 1] == ' ' || d[end - 1] == '\t'))
+        end--;
+    size_t n = end - at < size - 1 ? end - at : size - 1;
+    memcpy(out, d + at, n);
+    out[n] = 0;
 }
 
 static void checkLabel(Context* c, const char* key, const char* label)
@@ -235,6 +266,7 @@ static void checkKeys(Context* c, int section)
             checkFile(c, key->name, word, F_AUTORUN_ICON, false);
             break;
         case KEY_LABEL:
+            rawValue(&c->scan, key->line, value, sizeof value);
             checkLabel(c, key->name, value);
             break;
         case KEY_USEAUTOPLAY:
