@@ -157,7 +157,7 @@ fi
 REPORT="${OUT%.*}.report.txt"
 
 STAGE=$(mktemp -d /tmp/menu-disc.XXXXXX)
-trap 'rm -rf "$STAGE" "$STAGE.report" "$STAGE.html" "$STAGE.sign"' EXIT
+trap 'rm -rf "$STAGE" "$STAGE.report" "$STAGE.html" "$STAGE.sign" "$STAGE.xorriso"' EXIT
 cp -R "$FOLDER/." "$STAGE/"
 
 # has NAME: whether the staging copy holds NAME, in any case (as on a disc).
@@ -252,8 +252,13 @@ rm -f "$OUT" "$REPORT"
 find "$STAGE" -exec touch -h -d "@$EPOCH" {} +
 stamp=$(date -u -d "@$EPOCH" +%Y%m%d%H%M%S00)
 # Level 1 names for the ISO 9660 tree, Joliet for Windows' long names.
-SOURCE_DATE_EPOCH=$EPOCH xorriso -as mkisofs -quiet -iso-level 1 -J -V "$LABEL" \
-  --modification-date="$stamp" --set_all_file_dates set_to_mtime -uid 0 -gid 0 \
-  -o "$OUT" "$STAGE"
+if ! SOURCE_DATE_EPOCH=$EPOCH xorriso -as mkisofs -quiet -iso-level 1 -J -V "$LABEL" \
+     --modification-date="$stamp" --set_all_file_dates set_to_mtime -uid 0 -gid 0 \
+     -o "$OUT" "$STAGE" 2>"$STAGE.xorriso"; then
+  cat "$STAGE.xorriso" >&2
+  rm -f "$OUT"
+  echo "disc: xorriso could not make the image" >&2
+  exit 1
+fi
 mv "$STAGE.report" "$REPORT"
 echo "disc: made $OUT (menucheck's report: $REPORT)"
