@@ -28,8 +28,8 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 usage() {
-  sed -n '3,14p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
-  exit 1
+  sed -n '4,15p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  exit "${1:-1}"
 }
 
 LABEL=
@@ -56,7 +56,7 @@ while [ $# -gt 0 ]; do
       # A password on the command line is seen by every user of the machine.
       echo "disc: no password on the command line: use --pass-file FILE or MENU_SIGN_PASSWORD" >&2
       exit 1 ;;
-    -h|--help) usage ;;
+    -h|--help) usage 0 ;;
     --) shift; args+=("$@"); break ;;
     -*) echo "disc: unknown option $1" >&2; usage ;;
     *) args+=("$1"); shift ;;
