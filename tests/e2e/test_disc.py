@@ -292,8 +292,9 @@ def test_signed_program_verifies_and_loads_as_the_unsigned_one(tmp_path, certifi
     ("variable", True),
     ("wrong password", False),
     ("password on the command line", False),
+    ("time-stamp server not answering", False),
 ])
-def test_password_sources(tmp_path, certificate, how, made):
+def test_signing_options(tmp_path, certificate, how, made):
     pfx, password, pem = certificate
     options, env = ["--sign", pfx], disc_env()
     env.pop("MENU_SIGN_PASSWORD", None)
@@ -303,6 +304,8 @@ def test_password_sources(tmp_path, certificate, how, made):
         env["MENU_SIGN_PASSWORD"] = PASSWORD
     elif how == "wrong password":
         env["MENU_SIGN_PASSWORD"] = "not it"
+    elif how.startswith("time-stamp"):
+        options += ["--pass-file", password, "--timestamp", "http://127.0.0.1:9/"]
     else:
         options += ["--pass", PASSWORD]
     image = str(tmp_path / "out.iso")
