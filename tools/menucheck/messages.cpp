@@ -224,6 +224,61 @@ static const FindingMessage findingMessages[] = {
      "profile file: keys past that may never be read there.",
      "MENU.DAT は %1 バイトあり、Windows 95/98/Me が設定ファイルを読む上限 64 KB（65536 バイト）を"
      "超えています。それより後のキーはそこでは読まれないことがあります。"},
+    {F_BELOW_ROOT, "below-root",
+     "%1 lies one folder down, in %2: is that the folder meant? Windows reads autorun.inf "
+     "only at the disc's root, and MENU.EXE reads MENU.DAT only from its own folder.",
+     "%1 は 1 つ下のフォルダー %2 にあります。指定するフォルダーは %2 ではありませんか。"
+     "Windows は autorun.inf をディスクのルートでしか読まず、MENU.EXE は MENU.DAT を"
+     "自分のフォルダーからしか読みません。"},
+    {F_AUTORUN_ENCODING, "autorun-encoding",
+     "autorun.inf is %1: Windows 95, 98 and Me read it in the system's code page, and a "
+     "byte-order mark spoils its first line. Save it as Shift-JIS (or plain ASCII).",
+     "autorun.inf が %1 です。Windows 95/98/Me はシステムのコードページで読み、バイト順マークが"
+     "あると 1 行目が正しく読まれません。Shift-JIS（または ASCII だけ）で保存してください。"},
+    {F_AUTORUN_NO_SECTION, "autorun-no-section",
+     "autorun.inf has no [autorun] section: Windows reads nothing of it.",
+     "autorun.inf に [autorun] セクションがありません。Windows はこのファイルを何も読みません。"},
+    {F_AUTORUN_NO_OPEN, "autorun-no-open",
+     "autorun.inf has neither open= nor shellexecute=: the menu does not start when the disc "
+     "is inserted.",
+     "autorun.inf に open= も shellexecute= もありません。ディスクを入れてもメニューは起動しません。"},
+    {F_AUTORUN_MISSING, "autorun-missing",
+     "%1 is not on the disc: nothing starts. Names count from the disc's root.",
+     "%1 がディスクにありません。何も起動しません。名前はディスクのルートから数えます。"},
+    {F_AUTORUN_OFF_DISC, "autorun-off-disc",
+     "%1 names another drive: the disc cannot be sure it is there.",
+     "%1 は別のドライブを指しています。そこにあるとは限りません。"},
+    {F_AUTORUN_OPEN_DOCUMENT, "autorun-open-document",
+     "open= starts programs only; the document %1 needs shellexecute= instead.",
+     "open= はプログラムしか起動しません。文書 %1 を開くには shellexecute= を使ってください。"},
+    {F_AUTORUN_NOT_8_3, "autorun-not-8-3",
+     "%1 is no 8.3 name: Windows finds it by its Joliet name, but a system that reads only "
+     "ISO 9660 names sees another one.",
+     "%1 は 8.3 形式の名前ではありません。Windows は Joliet の名前で見つけますが、ISO 9660 の"
+     "名前しか読まないシステムでは別の名前になります。"},
+    {F_AUTORUN_ICON, "autorun-icon",
+     "The icon file %1 is not on the disc: Windows shows the drive's own icon.",
+     "アイコンのファイル %1 がディスクにありません。ドライブの標準のアイコンが表示されます。"},
+    {F_AUTORUN_LABEL_LONG, "autorun-label-long",
+     "The label has %1 characters: Windows shows at most %2.",
+     "ラベルは %1 文字です。Windows が表示するのは %2 文字までです。"},
+    {F_AUTORUN_LABEL_CODE, "autorun-label-code",
+     "The label \"%1\" is not Shift-JIS (code page 932): Japanese Windows shows it garbled.",
+     "ラベル「%1」が Shift-JIS（コードページ 932）ではありません。日本語の Windows では"
+     "文字化けします。"},
+    {F_AUTORUN_USEAUTOPLAY, "autorun-useautoplay",
+     "UseAutoPlay takes open= and shellexecute= away: Windows XP ignores them and Vista and "
+     "later do not offer them, so the menu never starts by itself.",
+     "UseAutoPlay があると open= と shellexecute= が使われません。Windows XP は無視し、"
+     "Vista 以降は選択肢に出さないため、メニューは自動で起動しません。"},
+    {F_AUTORUN_CD_IGNORES, "autorun-cd-ignores",
+     "%1 is read only from USB drives and hard disks (Windows XP SP2 and later), never from "
+     "a CD or DVD.",
+     "%1 は USB ドライブやハードディスクでだけ読まれ（Windows XP SP2 以降）、CD や DVD では"
+     "読まれません。"},
+    {F_AUTORUN_UNKNOWN_KEY, "autorun-unknown-key",
+     "%1 is no key Windows reads in autorun.inf; it has no effect.",
+     "%1 は Windows が autorun.inf で読むキーではなく、効果はありません。"},
 };
 
 // Words that findings pass as codes.
