@@ -373,6 +373,28 @@ def test_unsaved_changes_are_asked_about_before_closing(menus, designers):
                 (b"BtnPos1=117,196", b"BtnPos1=117,206")]
 
 
+def test_opening_another_folder_asks_about_unsaved_changes_once(menus, designers):
+    menus.disc(sample_files())
+    designer = designers()
+    designer.settled()
+    designer.key("alt+a", "p")
+    wait_for(lambda: designer.text(HEADING).startswith("Page 5"), "a page added")
+    designer.key("ctrl+o")
+    assert "Save the changes" in designer.box()
+    designer.answer(IDNO)
+    assert designer.wine.wait_window(BOX_CLASS, "-"), "the folder dialog"
+    designer.key("Return")  # the folder it opens on
+
+    def title():
+        info = designer.wine.window_info(DESIGNER_CLASS, "-")
+        return info["title"] if info else ""
+    wait_for(lambda: not designer.no_box() or not title().endswith("*"),
+             "the folder opened, or a question about it")
+    if not designer.no_box():
+        assert "Save the changes" not in designer.box(), "asked a second time"
+        designer.answer(IDNO)
+
+
 def test_a_test_run_copies_the_menu_in_after_asking_and_starts_it(menus, designers):
     folder = menus.disc(sample_files())
     os.remove(os.path.join(folder, "MENU.EXE"))
