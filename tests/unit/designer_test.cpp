@@ -238,8 +238,8 @@ TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
              return addEntry(d, at(PLACE_PAGE, 1), "New", p);
          },
          two + "Menu2=ENTRY1\r\n\r\n[ENTRY1]\r\nTitle=New\r\n", at(PLACE_ENTRY, 1, 1)},
-        {"button added: stale keys above the count become comments", "[MENU]\nPage1=P\n[P]\n"
-                                                              "Menu1=E\n[E]\nCommand1=A,\nBtnPos2=1,1\n",
+        {"button added: stale keys above the count become comments",
+         "[MENU]\nPage1=P\n[P]\nMenu1=E\n[E]\nCommand1=A,\nBtnPos2=1,1\n",
          [](MenuDocument* d, DesignPlace* p) {
              return addButton(d, at(PLACE_ENTRY, 0, 0), "B", p);
          },
