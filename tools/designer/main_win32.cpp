@@ -201,13 +201,23 @@ static void chooseFolder(void)
     BOOL ok = SHGetPathFromIDListW(chosen, path);
     CoTaskMemFree(chosen);
     if (ok)
-        openFolder(path);
+        openFolder(path, true);
+}
+
+// Lines made comments: an Add makes one of what stood behind a gap.
+static int commentLines(const std::string& data)
+{
+    int n = !data.empty() && data[0] == ';';
+    for (size_t at = data.find(";"); at != std::string::npos; at = data.find(";", at + 1))
+        n += at > 0 && (data[at - 1] == '\n' || data[at - 1] == '\r');
+    return n;
 }
 
 void doCommand(int command)
 {
     DesignPlace after = place;
     bool changed = false;
+    int comments = commentLines(document.data);
     switch (command) {
     case CMD_OPEN:
         chooseFolder();
@@ -284,7 +294,12 @@ void doCommand(int command)
         return;
     }
     place = after;
+    if (command == CMD_UNDO || command == CMD_REDO)
+        refillPanel();
     documentChanged();
+    if (command >= CMD_ADD_PAGE && command <= CMD_ADD_DECORATION &&
+        commentLines(document.data) > comments)
+        setStatus(say(T_ADD_PARKED));
     if (command == CMD_ADD_PAGE || command == CMD_ADD_ENTRY)
         focusField(IDC_TITLE);
     else if (command == CMD_ADD_BUTTON)
@@ -400,6 +415,8 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (wParam == TIMER_CHECK) {
             KillTimer(window, TIMER_CHECK);
             runChecks();
+        } else if (wParam == TIMER_TEST_RUN) {
+            onTestRunTimer();
         }
         return 0;
     case WM_ACTIVATE:
@@ -414,6 +431,7 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_DESTROY:
         KillTimer(window, TIMER_CHECK);
+        endTestRun();
         removeWorkingCopy();
         PostQuitMessage(0);
         return 0;
