@@ -9,10 +9,13 @@
 #include <string.h>
 
 #include "graphics/draw.h"
+#include "graphics/layout.h"
 #include "menu/text.h"
 #include "shell/shell.h"
 #include "tools/designer/designer.h"
+#include "tools/designer/clipboard.h"
 #include "tools/designer/edit.h"
+#include "tools/designer/layout.h"
 
 HINSTANCE appInstance;  // the shell's loading takes the built-in pictures from it
 HWND frameWindow;
@@ -29,6 +32,7 @@ bool readOnly;
 std::string fileNote;
 
 static HACCEL accelerators;
+static ItemCopy copied = {PLACE_START, {}, {}, {}};  // what Copy took
 static const wchar_t frameClass[] = L"MenuEditFrame";
 
 // --- Texts -------------------------------------------------------------------------
@@ -225,6 +229,18 @@ void doCommand(int command)
         place = startPlace();
         showPlace();
         return;
+    case CMD_GRID:
+        gridSize = gridSize ? 0 : 8;
+        InvalidateRect(canvasWindow, 0, FALSE);
+        return;
+    case CMD_OUTLINE:
+        focusOutline();
+        return;
+    case CMD_COPY:
+        copied = copyItem(&document, place);
+        if (copied.kind == PLACE_START)
+            MessageBeep(MB_OK);
+        return;
     case CMD_UNDO:
         changed = docUndo(&document, &after);
         break;
@@ -237,13 +253,51 @@ void doCommand(int command)
     if (command != CMD_UNDO && command != CMD_REDO) {
         if (!mayEdit())
             return;
+        document.label = command == CMD_DELETE                             ? T_CHANGE_DELETE
+                         : command == CMD_EARLIER || command == CMD_LATER   ? T_CHANGE_ORDER
+                         : command == CMD_PASTE                              ? T_CHANGE_PASTE
+                         : command == CMD_DUPLICATE                          ? T_CHANGE_DUPLICATE
+                         : command == CMD_TIDY                               ? T_CHANGE_TIDY
+                         : command >= CMD_ALIGN_FIRST && command <= CMD_ALIGN_LAST ? T_CHANGE_ALIGN
+                                                                             : T_CHANGE_ADD;
         switch (command) {
         case CMD_DELETE:
+            if (selection.size() > 1) {
+                // Highest numbers first, so the numbers still to go stay right.
+                std::vector<DesignPlace> items = selection;
+                for (size_t i = 0; i < items.size(); i++)
+                    for (size_t k = i + 1; k < items.size(); k++)
+                        if (items[k].kind > items[i].kind ||
+                            (items[k].kind == items[i].kind && items[k].item > items[i].item))
+                            std::swap(items[i], items[k]);
+                docBegin(&document, place, 0);
+                for (const DesignPlace& p : items)
+                    changed = deleteItem(&document, p, &after) || changed;
+                docEnd(&document, after);
+                selection.clear();
+                break;
+            }
             changed = deleteItem(&document, place, &after);
             break;
         case CMD_EARLIER:
         case CMD_LATER:
             changed = moveItem(&document, place, command == CMD_EARLIER ? -1 : 1, &after);
+            break;
+        case CMD_PASTE:
+            changed = pasteItem(&document, place, copied, 0, 0, 0, &after);
+            break;
+        case CMD_DUPLICATE: {
+            ItemCopy copy = copyItem(&document, place);
+            Box b = itemBox(place);
+            const int at[2] = {b.x - CONTENT_LEFT + 10, b.y - CONTENT_TOP + 10};
+            DesignPlace into = place;
+            if (copy.kind == PLACE_ENTRY)
+                into.kind = PLACE_PAGE;
+            changed = pasteItem(&document, into, copy, 10, 10, at, &after);
+            break;
+        }
+        case CMD_TIDY:
+            changed = tidyKeys(&document, place);
             break;
         case CMD_ADD_PAGE:
             if (countPages(&document) >= 5) {
@@ -276,6 +330,15 @@ void doCommand(int command)
             break;
         }
         default:
+            if (command >= CMD_ALIGN_FIRST && command <= CMD_ALIGN_LAST) {
+                std::vector<DesignPlace> items = chosenItems();
+                std::vector<Box> boxes;
+                for (const DesignPlace& p : items)
+                    boxes.push_back(itemBox(p));
+                changed = alignBoxes(&boxes, (Alignment)(command - CMD_ALIGN_FIRST)) &&
+                          moveItems(&document, place, items, boxes);
+                break;
+            }
             return;
         }
     }
@@ -291,6 +354,20 @@ void doCommand(int command)
         focusField(IDC_CAPTION);
 }
 
+bool sharedKey(WPARAM key)
+{
+    bool control = GetKeyState(VK_CONTROL) < 0;
+    if (key == VK_DELETE && !control)
+        doCommand(CMD_DELETE);
+    else if (key == 'C' && control)
+        doCommand(CMD_COPY);
+    else if (key == 'V' && control)
+        doCommand(CMD_PASTE);
+    else
+        return false;
+    return true;
+}
+
 // --- The frame -----------------------------------------------------------------------
 
 static HMENU buildMenus(void)
@@ -303,12 +380,25 @@ static HMENU buildMenus(void)
                                 {0, T_APP}, {CMD_TEST_RUN, T_MENU_TEST_RUN},
                                 {0, T_APP}, {CMD_EXIT, T_MENU_EXIT}};
     static const Item edit[] = {{CMD_UNDO, T_MENU_UNDO}, {CMD_REDO, T_MENU_REDO},
-                                {0, T_APP}, {CMD_DELETE, T_MENU_DELETE},
-                                {CMD_EARLIER, T_MENU_EARLIER}, {CMD_LATER, T_MENU_LATER}};
+                                {0, T_APP}, {CMD_COPY, T_MENU_COPY}, {CMD_PASTE, T_MENU_PASTE},
+                                {CMD_DUPLICATE, T_MENU_DUPLICATE}, {CMD_DELETE, T_MENU_DELETE},
+                                {0, T_APP},
+                                {CMD_EARLIER, T_MENU_EARLIER}, {CMD_LATER, T_MENU_LATER},
+                                {0, T_APP}, {CMD_TIDY, T_MENU_TIDY}};
+    static const Item arrange[] = {
+        {CMD_ALIGN_FIRST + ALIGN_LEFT, T_MENU_ALIGN_LEFT},
+        {CMD_ALIGN_FIRST + ALIGN_CENTRE, T_MENU_ALIGN_CENTRE},
+        {CMD_ALIGN_FIRST + ALIGN_RIGHT, T_MENU_ALIGN_RIGHT}, {0, T_APP},
+        {CMD_ALIGN_FIRST + ALIGN_TOP, T_MENU_ALIGN_TOP},
+        {CMD_ALIGN_FIRST + ALIGN_MIDDLE, T_MENU_ALIGN_MIDDLE},
+        {CMD_ALIGN_FIRST + ALIGN_BOTTOM, T_MENU_ALIGN_BOTTOM}, {0, T_APP},
+        {CMD_ALIGN_FIRST + SPREAD_ACROSS, T_MENU_SPREAD_ACROSS},
+        {CMD_ALIGN_FIRST + SPREAD_DOWN, T_MENU_SPREAD_DOWN}};
     static const Item add[] = {{CMD_ADD_PAGE, T_MENU_ADD_PAGE}, {CMD_ADD_ENTRY, T_MENU_ADD_ENTRY},
                                {CMD_ADD_BUTTON, T_MENU_ADD_BUTTON},
                                {CMD_ADD_DECORATION, T_MENU_ADD_DECORATION}};
-    static const Item view[] = {{CMD_START_SCREEN, T_MENU_START_SCREEN}};
+    static const Item view[] = {{CMD_START_SCREEN, T_MENU_START_SCREEN},
+                                {CMD_OUTLINE, T_MENU_OUTLINE}, {CMD_GRID, T_MENU_GRID}};
     const struct {
         Text title;
         const Item* items;
@@ -316,6 +406,7 @@ static HMENU buildMenus(void)
     } menus[] = {{T_MENU_FILE, file, sizeof file / sizeof file[0]},
                  {T_MENU_EDIT, edit, sizeof edit / sizeof edit[0]},
                  {T_MENU_ADD, add, sizeof add / sizeof add[0]},
+                 {T_MENU_ARRANGE, arrange, sizeof arrange / sizeof arrange[0]},
                  {T_MENU_VIEW, view, sizeof view / sizeof view[0]}};
     HMENU bar = CreateMenu();
     for (const auto& m : menus) {
@@ -354,6 +445,36 @@ static void enableMenus(HMENU menu)
     };
     for (const auto& s : states)
         EnableMenuItem(menu, (UINT)s.command, MF_BYCOMMAND | (s.enabled ? MF_ENABLED : MF_GRAYED));
+    size_t chosen = chosenItems().size();
+    for (int c = CMD_ALIGN_FIRST; c <= CMD_ALIGN_LAST; c++)
+        EnableMenuItem(menu, (UINT)c, MF_BYCOMMAND | (open && chosen >= (c >= CMD_ALIGN_FIRST +
+                                                                       SPREAD_ACROSS ? 3u : 2u)
+                                                          ? MF_ENABLED : MF_GRAYED));
+    bool item = place.kind == PLACE_BUTTON || place.kind == PLACE_DECORATION ||
+                (place.kind == PLACE_ENTRY && place.entry >= 0);
+    EnableMenuItem(menu, CMD_COPY, MF_BYCOMMAND | (item ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, CMD_DUPLICATE, MF_BYCOMMAND | (open && item ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, CMD_PASTE,
+                   MF_BYCOMMAND | (open && copied.kind != PLACE_START ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, CMD_TIDY, MF_BYCOMMAND | (open ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(menu, CMD_GRID, MF_BYCOMMAND | (gridSize ? MF_CHECKED : MF_UNCHECKED));
+    // Undo and Redo say what they take back or make again.
+    const struct {
+        int command;
+        const std::vector<DocStep>* steps;
+        Text plain, named;
+    } names[] = {{CMD_UNDO, &document.undo, T_MENU_UNDO, T_MENU_UNDO_NAMED},
+                 {CMD_REDO, &document.redo, T_MENU_REDO, T_MENU_REDO_NAMED}};
+    for (const auto& n : names) {
+        int label = n.steps->empty() ? 0 : n.steps->back().label;
+        std::wstring text = label > 0 && label < TEXT_COUNT
+                                ? say(n.named, textOf((Text)label, uiLanguage))
+                                : say(n.plain);
+        ModifyMenuW(menu, (UINT)n.command, MF_BYCOMMAND | MF_STRING, (UINT_PTR)n.command,
+                    text.c_str());
+        EnableMenuItem(menu, (UINT)n.command,
+                       MF_BYCOMMAND | (n.steps->empty() ? MF_GRAYED : MF_ENABLED));
+    }
 }
 
 static void createFonts(void)
@@ -389,6 +510,10 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         else
             onPanelCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_NOTIFY:
+        if (((NMHDR*)lParam)->idFrom == IDC_OUTLINE)
+            return onOutlineNotify((NMHDR*)lParam);
+        break;
     case WM_INITMENUPOPUP:
         enableMenus((HMENU)wParam);
         return 0;
@@ -461,6 +586,7 @@ static void createAccelerators(void)
         {FVIRTKEY, VK_F5, CMD_TEST_RUN},          {FCONTROL | FVIRTKEY, 'Z', CMD_UNDO},
         {FCONTROL | FVIRTKEY, 'Y', CMD_REDO},
         {FCONTROL | FSHIFT | FVIRTKEY, 'Z', CMD_REDO},
+        {FCONTROL | FVIRTKEY, 'D', CMD_DUPLICATE},   {FVIRTKEY, VK_F6, CMD_OUTLINE},
     };
     accelerators = CreateAcceleratorTableW(keys, sizeof keys / sizeof keys[0]);
 }
@@ -482,7 +608,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
 {
     appInstance = instance;
     OleInitialize(0);
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     uiLanguage = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? LANGUAGE_JA
