@@ -381,6 +381,134 @@ def test_a_test_run_copies_the_menu_in_after_asking_and_starts_it(menus, designe
     assert menus.wine.wait_gone()
 
 
+# --- Layout tools ------------------------------------------------------------------
+
+# [FULL] of the sample: button 1 (BTN\AMBER.BMP, 150 x 40) at BtnPos1=117,196, button 2
+# (the built-in picture, 124 x 32) at its default place (265,449), picture 1
+# (PIC\INSTALL.BMP, 160 x 120) at Bmp1=PIC\INSTALL.BMP,112,40.
+AMBER = (CONTENT_X + 117, CONTENT_Y + 196)
+README_BUTTON = (265, 449)
+GUIDE = (0, 255, 255)
+
+
+def test_a_dragged_button_snaps_to_the_picture_edge_with_a_guide_and_alt_frees_it(menus,
+                                                                                  designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    x0, y0 = AMBER
+    # 8 pixels left puts its left edge 3 pixels from the picture's (123): it snaps there.
+    designer.drag((x0 + 30, y0 + 20), (x0 + 22, y0 + 20))
+    assert "BtnPos1=112,196" in designer.text(STATUS), designer.text(STATUS)
+    held = designer.canvas()
+    assert held.getpixel((123, 120)) == GUIDE and held.getpixel((123, 470)) == GUIDE, \
+        "a guide runs along the snapped edge"
+    designer.release()
+    assert designer.canvas().getpixel((123, 120)) != GUIDE, "the guide goes with the drag"
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert changed_lines(original, saved) == [(b"BtnPos1=117,196", b"BtnPos1=112,196")]
+
+    # With Alt held the button goes where the pointer puts it, past the content area too.
+    x0 = CONTENT_X + 112
+    designer.wine.xvfb.xdotool("keydown", "alt")
+    designer.drag((x0 + 30, y0 + 20), (x0 + 30 - 120, y0 + 20))
+    designer.release()
+    designer.wine.xvfb.xdotool("keyup", "alt")
+    designer.key("Escape")
+    wait_for(lambda: designer.text(POS_X) == "-8", "the button placed freely")
+    designer.key("ctrl+s")
+    assert changed_lines(saved, wait_changed(path, saved)) == [
+        (b"BtnPos1=112,196", b"BtnPos1=-8,196")]
+
+
+def test_a_multi_selection_is_aligned_in_one_step(menus, designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    designer.click(AMBER[0] + 30, AMBER[1] + 20)
+    designer.move(README_BUTTON[0] + 60, README_BUTTON[1] + 16)
+    designer.wine.xvfb.xdotool("keydown", "shift")
+    designer.wine.xvfb.xdotool("click", 1)
+    designer.wine.xvfb.xdotool("keyup", "shift")
+    time.sleep(0.5)
+    designer.key("alt+r", "l")  # Arrange, Align left edges: the leftmost stays
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    bmp = b"Bmp1=PIC\\INSTALL.BMP,112,40\r\n"
+    assert saved == original.replace(bmp, bmp + b"BtnPos2=117,344\r\n", 1)
+
+    designer.key("ctrl+z")  # the whole alignment is one step
+    designer.key("ctrl+s")
+    assert wait_changed(path, saved) == original
+
+    # A band drawn from an empty spot over both buttons chooses them too.
+    designer.drag((CONTENT_X + 2, 285), (CONTENT_X + 380, 475))
+    designer.release()
+    assert "2 items selected" in designer.text(STATUS)
+    designer.key("alt+r", "t")  # Align top edges
+    designer.key("ctrl+s")
+    assert wait_changed(path, original) == original.replace(bmp, bmp + b"BtnPos2=254,196\r\n", 1)
+
+
+def test_a_duplicated_button_has_everything_of_the_first_and_shows_in_the_menu(menus,
+                                                                               designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    designer.click(AMBER[0] + 30, AMBER[1] + 20)
+    designer.key("Escape")  # the picture keeps the keys whatever the panel had
+    designer.click(AMBER[0] + 30, AMBER[1] + 20)
+    designer.key("ctrl+d")
+    wait_for(lambda: designer.text(HEADING).startswith("Button 3"), "the copy selected")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    command1 = next(line for line in original.split(b"\r\n") if line.startswith(b"Command1="))
+    bmp = b"Bmp1=PIC\\INSTALL.BMP,112,40\r\n"
+    assert saved == original.replace(bmp, bmp + b"Command3=" + command1[9:] + b"\r\n"
+                                     b"BtnPos3=127,206\r\nBtnBmp3=BTN\\AMBER.BMP\r\n", 1)
+
+    _, screen = menu_screen(menus, [centre(TABS[0])])
+    amber = Image.open(os.path.join(SAMPLE, "BTN", "AMBER.BMP")).convert("RGB")
+    x, y = AMBER[0] + 10, AMBER[1] + 10
+    # Its right end, above the caption, is where the first one's is not.
+    assert ImageChops.difference(screen.crop((x + 140, y, x + 150, y + 10)),
+                                 amber.crop((140, 0, 150, 10))).getbbox() is None, \
+        "MENU.EXE draws the copy 10 pixels right of and below the first"
+
+
+def test_an_item_is_chosen_and_moved_with_the_keyboard_alone_through_the_outline(menus,
+                                                                                 designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(300, 20)  # the focus on the picture, nothing chosen
+    # Tab to the outline, down past the start screen and its picture, the
+    # first page, its first entry and button 1 to button 2.
+    designer.key("Tab", "Down", "Down", "Down", "Down", "Down")
+    wait_for(lambda: designer.text(HEADING).startswith("Button 2"), "button 2 chosen")
+    designer.key("ctrl+Right", "ctrl+Right", "ctrl+shift+Up")
+    wait_for(lambda: designer.text(POS_Y) == "334", "the button moved")
+    assert designer.text(POS_X) == "256"
+    designer.key("alt+Up")  # reordered: it is button 1 now
+    wait_for(lambda: designer.text(HEADING).startswith("Button 1"), "the button reordered")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert b"BtnPos1=256,334\r\n" in saved and b"BtnPos2=117,196\r\n" in saved
+    assert b"Command1=" + "お読みください".encode("cp932") + b",DOCS\\README.TXT" in saved
+
+
 # --- Bad input -----------------------------------------------------------------------
 
 def test_a_folder_without_menu_dat_gets_a_new_one_only_when_saved(menus, designers):
