@@ -187,25 +187,148 @@ static int CALLBACK folderDialogEvent(HWND dialog, UINT message, LPARAM, LPARAM)
     return 0;
 }
 
-static void chooseFolder(void)
+// A folder chosen in the folder dialog; false when none was.
+static bool pickFolder(Text title, std::wstring* path)
 {
-    if (!mayLeaveDocument())
-        return;
-    std::wstring title = say(T_OPEN_FOLDER_TITLE);
+    std::wstring text = say(title);
     BROWSEINFOW browse;
     ZeroMemory(&browse, sizeof browse);
     browse.hwndOwner = frameWindow;
-    browse.lpszTitle = title.c_str();
+    browse.lpszTitle = text.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
     browse.lpfn = folderDialogEvent;
     LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
     if (!chosen)
-        return;
-    wchar_t path[MAX_PATH];
-    BOOL ok = SHGetPathFromIDListW(chosen, path);
+        return false;
+    wchar_t buffer[MAX_PATH];
+    BOOL ok = SHGetPathFromIDListW(chosen, buffer);
     CoTaskMemFree(chosen);
     if (ok)
-        openFolder(path);
+        *path = buffer;
+    return ok != FALSE;
+}
+
+// --- Recent folders: kept for the person, newest first ---------------------------------
+
+static const wchar_t recentKey[] = L"Software\\MENUEDIT\\Recent";
+static HMENU recentMenu;  // the File menu's list of them
+
+static std::vector<std::wstring> recentFolders(void)
+{
+    std::vector<std::wstring> list;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, recentKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return list;
+    for (int i = 0; i < RECENT_FOLDERS; i++) {
+        wchar_t name[16], value[MAX_PATH + 1];
+        wsprintfW(name, L"%d", i + 1);
+        DWORD type = 0, size = sizeof value - sizeof value[0];
+        if (RegQueryValueExW(key, name, 0, &type, (BYTE*)value, &size) == ERROR_SUCCESS &&
+            type == REG_SZ && size >= sizeof value[0]) {
+            value[size / sizeof value[0]] = 0;
+            if (value[0])
+                list.push_back(value);
+        }
+    }
+    RegCloseKey(key);
+    return list;
+}
+
+static void rememberFolder(const std::wstring& path)
+{
+    std::vector<std::wstring> list = recentFolders();
+    for (size_t i = 0; i < list.size(); i++)
+        if (lstrcmpiW(list[i].c_str(), path.c_str()) == 0)
+            list.erase(list.begin() + (long)i--);
+    list.insert(list.begin(), path);
+    if (list.size() > RECENT_FOLDERS)
+        list.resize(RECENT_FOLDERS);
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, recentKey, 0, 0, 0, KEY_WRITE, 0, &key, 0) !=
+        ERROR_SUCCESS)
+        return;
+    for (size_t i = 0; i < list.size(); i++) {
+        wchar_t name[16];
+        wsprintfW(name, L"%d", (int)i + 1);
+        RegSetValueExW(key, name, 0, REG_SZ, (const BYTE*)list[i].c_str(),
+                       (DWORD)((list[i].size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+}
+
+static void fillRecentMenu(void)
+{
+    while (GetMenuItemCount(recentMenu) > 0)
+        DeleteMenu(recentMenu, 0, MF_BYPOSITION);
+    std::vector<std::wstring> list = recentFolders();
+    for (size_t i = 0; i < list.size(); i++) {
+        wchar_t number[8];
+        wsprintfW(number, L"&%d ", (int)i + 1);
+        AppendMenuW(recentMenu, MF_STRING, (UINT_PTR)(CMD_RECENT_FIRST + (int)i),
+                    (number + list[i]).c_str());
+    }
+    if (list.empty())
+        AppendMenuW(recentMenu, MF_STRING | MF_GRAYED, 0, say(T_UNTITLED).c_str());
+}
+
+static bool openRemembered(const std::wstring& path)
+{
+    bool opened = openFolder(path);
+    if (opened)
+        rememberFolder(path);
+    return opened;
+}
+
+static void chooseFolder(void)
+{
+    if (!mayLeaveDocument())
+        return;
+    std::wstring path;
+    if (pickFolder(T_OPEN_FOLDER_TITLE, &path))
+        openRemembered(path);
+}
+
+// Save as: MENU.DAT written into another folder, which is then the one
+// being edited (read back from there, as Open would).
+static void saveAs(void)
+{
+    std::wstring path;
+    if (folder.empty() || !pickFolder(T_SAVE_AS_TITLE, &path))
+        return;
+    std::wstring target = path + (path.size() && path.back() == L'\\' ? L"" : L"\\") + L"MENU.DAT";
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ask(T_SAVE_AS_EXISTS, MB_YESNO | MB_DEFBUTTON2, narrowUtf8(path)) != IDYES)
+        return;
+    // A new file beside the old one, then put in its place: a failure
+    // leaves what was there.
+    wchar_t temporary[MAX_PATH];
+    DWORD written = 0, error = 0;
+    if (!GetTempFileNameW(path.c_str(), L"MED", 0, temporary)) {
+        error = GetLastError();
+    } else {
+        HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, 0, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, 0);
+        bool ok = file != INVALID_HANDLE_VALUE &&
+                  WriteFile(file, document.data.data(), (DWORD)document.data.size(), &written, 0) &&
+                  written == document.data.size();
+        error = ok ? 0 : GetLastError();
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        if (ok && !MoveFileExW(temporary, target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            error = GetLastError();
+        if (error)
+            DeleteFileW(temporary);
+    }
+    if (error) {
+        wchar_t message[256] = L"";
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0, error, 0,
+                       message, 256, 0);
+        tell(say(T_SAVE_FAILED, narrowUtf8(message)), MB_ICONERROR);
+        return;
+    }
+    docMarkSaved(&document);  // nothing is asked about what is now on disk
+    openRemembered(path);
 }
 
 void doCommand(int command)
@@ -218,6 +341,9 @@ void doCommand(int command)
         return;
     case CMD_SAVE:
         saveDocument();
+        return;
+    case CMD_SAVE_AS:
+        saveAs();
         return;
     case CMD_TEST_RUN:
         testRun();
@@ -248,6 +374,13 @@ void doCommand(int command)
         changed = docRedo(&document, &after);
         break;
     default:
+        if (command >= CMD_RECENT_FIRST && command < CMD_RECENT_FIRST + RECENT_FOLDERS) {
+            std::vector<std::wstring> list = recentFolders();
+            size_t i = (size_t)(command - CMD_RECENT_FIRST);
+            if (i < list.size() && mayLeaveDocument())
+                openRemembered(list[i]);
+            return;
+        }
         break;
     }
     if (command != CMD_UNDO && command != CMD_REDO) {
@@ -376,7 +509,8 @@ static HMENU buildMenus(void)
         int command;  // 0: separator
         Text text;
     };
-    static const Item file[] = {{CMD_OPEN, T_MENU_OPEN}, {CMD_SAVE, T_MENU_SAVE},
+    static const Item file[] = {{CMD_OPEN, T_MENU_OPEN}, {CMD_RECENT_FIRST, T_MENU_RECENT},
+                                {CMD_SAVE, T_MENU_SAVE}, {CMD_SAVE_AS, T_MENU_SAVE_AS},
                                 {0, T_APP}, {CMD_TEST_RUN, T_MENU_TEST_RUN},
                                 {0, T_APP}, {CMD_EXIT, T_MENU_EXIT}};
     static const Item edit[] = {{CMD_UNDO, T_MENU_UNDO}, {CMD_REDO, T_MENU_REDO},
@@ -412,9 +546,13 @@ static HMENU buildMenus(void)
     for (const auto& m : menus) {
         HMENU popup = CreatePopupMenu();
         for (size_t i = 0; i < m.count; i++) {
-            if (m.items[i].command)
+            if (m.items[i].command == CMD_RECENT_FIRST) {
+                recentMenu = CreatePopupMenu();
+                AppendMenuW(popup, MF_POPUP, (UINT_PTR)recentMenu, say(m.items[i].text).c_str());
+            } else if (m.items[i].command) {
                 AppendMenuW(popup, MF_STRING, (UINT_PTR)m.items[i].command,
                             say(m.items[i].text).c_str());
+            }
             else
                 AppendMenuW(popup, MF_SEPARATOR, 0, 0);
         }
@@ -431,6 +569,7 @@ static void enableMenus(HMENU menu)
         bool enabled;
     } states[] = {
         {CMD_SAVE, !folder.empty()},  // a read-only file says why it is not saved
+        {CMD_SAVE_AS, !folder.empty()},
         {CMD_TEST_RUN, !folder.empty()},
         {CMD_UNDO, !document.undo.empty()},
         {CMD_REDO, !document.redo.empty()},
@@ -515,7 +654,10 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
             return onOutlineNotify((NMHDR*)lParam);
         break;
     case WM_INITMENUPOPUP:
-        enableMenus((HMENU)wParam);
+        if ((HMENU)wParam == recentMenu)
+            fillRecentMenu();
+        else
+            enableMenus((HMENU)wParam);
         return 0;
     case WM_CTLCOLORSTATIC:
         if (HBRUSH brush = panelColour((HDC)wParam, (HWND)lParam))
@@ -637,7 +779,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
     UpdateWindow(frameWindow);
     showPlace();
     if (!start.empty())
-        openFolder(start);
+        openRemembered(start);
     else
         PostMessageW(frameWindow, WM_COMMAND, CMD_OPEN, 0);
 
