@@ -59,7 +59,10 @@ bool isRootDirectory(const char* path)
 {
     // Leading components that belong to the root itself: the server and
     // share of \\server\share, the device of \\?\C:\ and \\.\C:\, and
-    // UNC, server and share of \\?\UNC\server\share.
+    // UNC, server and share of \\?\UNC\server\share. Behind a device
+    // prefix only a drive letter or a share is followed down: any other
+    // device (GLOBALROOT, a volume, a pipe) can name a root in ways not
+    // told apart here, so it counts as one.
     int rootParts = 0;
     const char* p = path;
     if (isSeparator(p[0]) && isSeparator(p[1])) {
@@ -74,6 +77,9 @@ bool isRootDirectory(const char* path)
                 length++;
             if (equalsNoCase(q, length, "UNC"))
                 rootParts = 4;
+            else if (!(length == 2 && q[1] == ':' &&
+                       ((q[0] >= 'A' && q[0] <= 'Z') || (q[0] >= 'a' && q[0] <= 'z'))))
+                return true;
         }
     } else if (p[0] && p[1] == ':') {
         p += 2;  // a bare drive names its current directory: unknown, so a root
@@ -127,6 +133,15 @@ static bool joinWorkPath(char* work, const char* directory, const char* name)
     return true;
 }
 
+static bool endsInLoneLeadByte(const char* text)
+{
+    for (const char* p = text; *p; p++) {
+        if (isLeadByte((unsigned char)*p) && !*++p)
+            return true;
+    }
+    return false;
+}
+
 static DirOutcome emptyAndRemove(const char* directory)
 {
     // Emptying a whole drive or share at every exit is never what a list
@@ -136,8 +151,11 @@ static DirOutcome emptyAndRemove(const char* directory)
 
     char work[WORK_PATH_BYTES];
     // A pattern that does not fit the work path is a search that cannot be
-    // started: the directory is neither removed nor listed again.
-    if (!joinWorkPath(work, directory, "*.*"))
+    // started: the directory is neither removed nor listed again. So is a
+    // value that ends in a lead byte without its second byte: the
+    // separator joined after it would pair with it into one character,
+    // and the search would run in the parent folder.
+    if (endsInLoneLeadByte(directory) || !joinWorkPath(work, directory, "*.*"))
         return DIR_SKIPPED;
     DirEntry entry;
     void* search = dirFindFirst(work, &entry);

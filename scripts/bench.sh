@@ -11,6 +11,7 @@ set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
+win32_decide
 TREE=$(windows_tree)
 if [ "$TREE" != "$BUILD/win32" ]; then
   echo "bench: this machine cannot run 32-bit programs; timing the 64-bit twin instead"

@@ -40,7 +40,6 @@ WANTED_32=(wine32:i386)
 LOCALE=ja_JP.UTF-8
 RETRIES=${MENU_APT_RETRIES:-3}
 PAUSE=${MENU_APT_PAUSE:-20}
-APT_GET=${MENU_APT_GET:-apt-get}
 
 installed() {
   [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true)" = installed ]
@@ -79,7 +78,7 @@ update_indexes() {
   log=$(mktemp)
   for try in $(seq "$RETRIES"); do
     status=0
-    "$APT_GET" update -q >"$log" 2>&1 || status=$?
+    apt-get update -q >"$log" 2>&1 || status=$?
     if [ "$status" -eq 0 ] && ! grep -q '^[WE]: Failed to fetch' "$log"; then
       rm -f "$log"
       return 0
@@ -98,13 +97,13 @@ update_indexes() {
 # with the release pinned, so that both architectures come from one suite.
 install_all() {
   local codename
-  if "$APT_GET" install -y -q --no-install-recommends "$@"; then
+  if apt-get install -y -q --no-install-recommends "$@"; then
     return 0
   fi
   codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
   [ -n "$codename" ] || return 1
   echo "deps: the install was refused; trying again with the release pinned (-t $codename)"
-  "$APT_GET" install -y -q --no-install-recommends -t "$codename" "$@"
+  apt-get install -y -q --no-install-recommends -t "$codename" "$@"
 }
 
 if [ ${#missing_wanted[@]} -gt 0 ] && printf '%s\n' "${missing_wanted[@]}" | grep -q ':i386$' &&
@@ -115,10 +114,16 @@ fi
 if [ ${#missing[@]} -gt 0 ] || [ ${#missing_wanted[@]} -gt 0 ]; then
   update_indexes
   echo "deps: installing ${missing[*]:-} ${missing_wanted[*]:-}"
-  if ! install_all "${missing[@]}" "${missing_wanted[@]}" && [ ${#missing[@]} -gt 0 ]; then
-    # What is wanted may be what cannot be had: the needed alone.
-    echo "deps: installing what the build needs on its own"
-    install_all "${missing[@]}" || true
+  if ! install_all "${missing[@]}" "${missing_wanted[@]}"; then
+    # What is wanted may be what cannot be had: the needed alone, then each
+    # wanted package by itself, so that one cannot keep out the others.
+    if [ ${#missing[@]} -gt 0 ]; then
+      echo "deps: installing what the build needs on its own"
+      install_all "${missing[@]}" || true
+    fi
+    for pkg in "${missing_wanted[@]}"; do
+      installed "$pkg" || install_all "$pkg" || true
+    done
   fi
 fi
 

@@ -4,7 +4,8 @@
 #   disc.sh [folder] [out.iso]      default: sample/ -> build/sample.iso
 # The folder itself is left as it is: a staging copy gets MENU.EXE, the
 # stand-in SETUP\SETUP.EXE when MENU.DAT names it and the folder has none,
-# and an autorun.inf when there is none. Warnings are shown and the image
+# an autorun.inf when there is none, and INDEX.HTM, the page browsers show
+# of the menu (MENU_DISC_LANG=en for its own lines in English). Warnings are shown and the image
 # is made; errors stop it.
 # MENU_SKIP_BUILD=1 uses what is built; MENU_DISC_EXE and MENU_DISC_SETUP
 # name other programs to put on the disc (the tests put the 64-bit twin),
@@ -35,7 +36,7 @@ if ! command -v xorriso >/dev/null; then
 fi
 
 STAGE=$(mktemp -d /tmp/menu-disc.XXXXXX)
-trap 'rm -rf "$STAGE"' EXIT
+trap 'rm -rf "$STAGE" "$STAGE.report" "$STAGE.html"' EXIT
 cp -R "$FOLDER/." "$STAGE/"
 
 # has NAME: whether the staging copy holds NAME, in any case (as on a disc).
@@ -77,6 +78,22 @@ rm -f "$STAGE.report"
 
 # Volume label: the folder's name in the characters ISO 9660 allows.
 label=$(basename "$(cd "$FOLDER" && pwd)" | tr '[:lower:]' '[:upper:]' | tr -c 'A-Z0-9_\n' '_' | cut -c1-32)
+
+# INDEX.HTM: the menu for a browser, where MENU.EXE cannot start; made
+# from MENU.DAT every time, so it never tells other than the menu.
+if has INDEX.HTM; then
+  find "$STAGE" -maxdepth 1 -iname INDEX.HTM -exec rm -f {} +
+  echo "disc: the folder's INDEX.HTM is replaced by the page made from MENU.DAT"
+fi
+status=0
+"$CHECKER" --html --lang="${MENU_DISC_LANG:-ja}" --title="${label:-MENU_DISC}" "$STAGE" \
+  >"$STAGE.html" || status=$?
+if [ "$status" -gt 2 ]; then
+  rm -f "$STAGE.html"
+  echo "disc: menucheck could not write INDEX.HTM; no image made" >&2
+  exit 1
+fi
+mv "$STAGE.html" "$STAGE/INDEX.HTM"
 mkdir -p "$(dirname "$OUT")"
 rm -f "$OUT"
 # Level 1 names for the ISO 9660 tree, Joliet for Windows' long names.

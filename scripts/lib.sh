@@ -32,11 +32,16 @@ win32_probe() {
   fi
 }
 
+# Wine's 32-bit loader and DLLs (wine32) are installed.
+have_wine32() {
+  [ -x /usr/lib/wine/wine ]
+}
+
 # Whether the shipped 32-bit program can be run under CPU emulation for
 # a short check: qemu and the 32-bit Wine loader installed, and root to
 # register qemu with binfmt_misc for the check's duration.
 can_emulate_win32() {
-  [ -x /usr/bin/qemu-i386-static ] && [ -x /usr/lib/wine/wine ] &&
+  [ -x /usr/bin/qemu-i386-static ] && have_wine32 &&
     [ "$(id -u)" -eq 0 ] && grep -qw binfmt_misc /proc/filesystems 2>/dev/null
 }
 
@@ -52,8 +57,9 @@ win32_decide() {
   case ${MENU_WIN32:-} in
     native|emulated|none) MENU_WIN32_MODE=$MENU_WIN32 ;;
     "")
+      # A kernel that runs them natively still needs wine32 for Windows ones.
       case $(win32_probe) in
-        native) MENU_WIN32_MODE=native ;;
+        native) if have_wine32; then MENU_WIN32_MODE=native; else MENU_WIN32_MODE=none; fi ;;
         *) if can_emulate_win32; then MENU_WIN32_MODE=emulated; else MENU_WIN32_MODE=none; fi ;;
       esac ;;
     *) echo "MENU_WIN32 must be native, emulated or none, not '$MENU_WIN32'" >&2; return 1 ;;

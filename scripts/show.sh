@@ -6,10 +6,12 @@
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-TREE=$(windows_tree)
 if [ -z "${MENU_SKIP_BUILD:-}" ]; then
   bash "$ROOT/scripts/deps.sh"
-  TREE=$(windows_tree)
+fi
+win32_decide
+TREE=$(windows_tree)
+if [ -z "${MENU_SKIP_BUILD:-}" ]; then
   bash "$ROOT/scripts/build.sh" "$(basename "$TREE")" ||
     echo "show: the build reported errors; showing what was built"
 fi

@@ -3,6 +3,9 @@
 #   native   unit tests of the portable core, natively
 #   wine     the same unit tests built for Windows, under Wine
 #   e2e      the real MENU.EXE under Wine on Xvfb (tests/e2e, pytest)
+#   emulated where the kernel runs no 32-bit program: the shipped 32-bit
+#            MENU.EXE under CPU emulation against its 64-bit twin
+#            (scripts/emulated.sh, tests/emulated)
 #   sanitize the native unit tests again under AddressSanitizer and
 #            UndefinedBehaviorSanitizer (build/sanitize, clang)
 #   fuzz     a short run of each libFuzzer target (scripts/fuzz.sh --smoke)
@@ -13,7 +16,7 @@
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-LAYERS=(native wine e2e sanitize fuzz bench)
+LAYERS=(native wine e2e emulated sanitize fuzz bench)
 
 TOTAL_PASSED=0
 TOTAL_FAILED=0
@@ -81,11 +84,36 @@ layer_native() {
 WINDOWS_TREE=
 choose_windows_tree() {
   [ -z "$WINDOWS_TREE" ] || return 0
+  win32_decide
   WINDOWS_TREE=$(windows_tree)
   if [ "$WINDOWS_TREE" != "$BUILD/win32" ]; then
-    NOTICES+=("NOTICE: this machine cannot run 32-bit programs under Wine (no wine32, or a kernel without 32-bit support): the Wine layers ran the 64-bit twin, not the MENU.EXE that ships")
+    NOTICES+=("NOTICE: 32-bit programs do not run natively here (MENU_WIN32=$MENU_WIN32_MODE): the wine and e2e layers ran the 64-bit twin from $WINDOWS_TREE (MENU.EXE, MENUCHECK.EXE, MENUEDIT.EXE, the unit tests and the test helpers), not the 32-bit programs that ship")
     echo "${NOTICES[-1]}"
   fi
+}
+
+# pytest_counts XML STATUS: "passed failed skipped" of a pytest run from its
+# JUnit file; nothing when there is none.
+pytest_counts() {
+  local xml=$1 status=$2 counts passed failed skipped
+  counts=$("$(debian_python)" - "$xml" <<'EOF2'
+import sys
+import xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+suites = [root] if root.tag == "testsuite" else list(root.iter("testsuite"))
+total = failed = skipped = 0
+for s in suites:
+    total += int(s.get("tests", 0))
+    failed += int(s.get("failures", 0)) + int(s.get("errors", 0))
+    skipped += int(s.get("skipped", 0))
+print(max(0, total - failed - skipped), failed, skipped)
+EOF2
+  ) || return 1
+  read -r passed failed skipped <<<"$counts"
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    failed=1
+  fi
+  echo "$passed $failed $skipped"
 }
 
 layer_wine() {
@@ -125,34 +153,61 @@ layer_e2e() {
   # The resource checks read both builds of the program from these.
   [ ! -f "$BUILD/win32/MENU.EXE" ] || export MENU_EXE32=$BUILD/win32/MENU.EXE
   [ ! -f "$BUILD/win64/MENU.EXE" ] || export MENU_EXE64=$BUILD/win64/MENU.EXE
-  (cd "$ROOT" && timeout --kill-after=30 900 "$python" -m pytest -q -rfE --tb=short \
+  (cd "$ROOT" && timeout --kill-after=30 1800 "$python" -m pytest -q -rfE --tb=short \
       tests/e2e --junitxml="$xml" -o junit_family=xunit1 </dev/null) || status=$?
   if [ "$status" -eq 5 ]; then
     record e2e 0 0 0
     return
   fi
-  if ! counts=$("$python" - "$xml" <<'EOF'
-import sys
-import xml.etree.ElementTree as ET
-root = ET.parse(sys.argv[1]).getroot()
-suites = [root] if root.tag == "testsuite" else list(root.iter("testsuite"))
-total = failed = skipped = 0
-for s in suites:
-    total += int(s.get("tests", 0))
-    failed += int(s.get("failures", 0)) + int(s.get("errors", 0))
-    skipped += int(s.get("skipped", 0))
-print(max(0, total - failed - skipped), failed, skipped)
-EOF
-  ); then
+  if ! counts=$(pytest_counts "$xml" "$status"); then
     echo "e2e: no results (pytest exit status $status)"
     record e2e 0 1 0
     return
   fi
   read -r passed failed skipped <<<"$counts"
-  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
-    failed=1
-  fi
   record e2e "$passed" "$failed" "$skipped"
+}
+
+# emulated_check XML: scripts/emulated.sh on the shipped program and the twin.
+emulated_check() {
+  MENU_WIN_BUILD=$BUILD/win64 MENU_SHIPPED_EXE=$BUILD/win32/MENU.EXE \
+    timeout --kill-after=30 1500 bash "$ROOT/scripts/emulated.sh" --junitxml="$1" \
+      -o junit_family=xunit1 </dev/null
+}
+
+# The shipped 32-bit program, run where the layers before could only run
+# the twin: under qemu when that can be had, else said to be not run.
+layer_emulated() {
+  local xml=$BUILD/emulated-results.xml status=0 counts passed failed skipped log=$BUILD/emulated.log
+  win32_decide
+  case $MENU_WIN32_MODE in
+    native)
+      echo "emulated: not needed, the layers ran the shipped 32-bit programs natively"
+      return ;;
+    none)
+      NOTICES+=("NOTICE: the shipped 32-bit MENU.EXE was not run at all (MENU_WIN32=none: no CPU emulation)")
+      echo "${NOTICES[-1]}"
+      return ;;
+  esac
+  rm -f "$xml"
+  emulated_check "$xml" >"$log" 2>&1 || status=$?
+  cat "$log"
+  if [ "$status" -eq 3 ]; then
+    NOTICES+=("NOTICE: the shipped 32-bit MENU.EXE was not run at all: CPU emulation cannot be had here ($(grep '^emulated: ' "$log" | tail -n 1 | sed 's/^emulated: //'))")
+    echo "${NOTICES[-1]}"
+    return
+  fi
+  if ! counts=$(pytest_counts "$xml" "$status"); then
+    echo "emulated: no results (status $status, log: $log)"
+    record emulated 0 1 0
+    return
+  fi
+  read -r passed failed skipped <<<"$counts"
+  record emulated "$passed" "$failed" "$skipped"
+  if [ "$failed" -eq 0 ]; then
+    NOTICES+=("NOTICE: the shipped 32-bit MENU.EXE ran under CPU emulation (qemu) and showed and did what the twin did: start screen, one tab, one button")
+    echo "${NOTICES[-1]}"
+  fi
 }
 
 layer_sanitize() {
@@ -212,6 +267,12 @@ main() {
 
   if [ -z "${MENU_SKIP_BUILD:-}" ]; then
     bash "$ROOT/scripts/deps.sh"
+  fi
+  # Once, after the set-up (which may have brought qemu): every script,
+  # test and helper below reads MENU_WIN32_MODE.
+  win32_decide
+  echo "32-bit Windows programs: $MENU_WIN32_MODE"
+  if [ -z "${MENU_SKIP_BUILD:-}" ]; then
     if ! bash "$ROOT/scripts/build.sh"; then
       echo "build: failed; running the layers whose programs exist"
       record build 0 1 0

@@ -29,6 +29,16 @@ TEST(IsRootDirectory, Cases)
         {"\\", true}, {"/", true}, {"\\\\server\\share", true}, {"\\\\server\\share\\", true},
         {"//server/share/", true}, {"\\\\server", true}, {"\\\\?\\C:\\", true},
         {"\\\\.\\C:", true}, {"\\\\?\\UNC\\server\\share\\", true},
+        // Devices other than a drive letter or a share, with or without a
+        // folder after them.
+        {"\\\\?\\GLOBALROOT\\??\\C:\\", true},
+        {"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume3\\", true},
+        {"\\\\.\\GLOBALROOT\\DosDevices\\C:", true},
+        {"\\\\?\\GLOBALROOT\\Device\\Mup\\srv\\share", true},
+        {"\\\\?\\GLOBALROOT\\??\\C:\\DIR", true},
+        {"\\\\?\\Volume{0a1b2c3d-0000-0000-0000-000000000000}\\DIR", true},
+        {"\\\\.\\pipe\\DIR", true}, {"\\\\?\\C:DIR", true}, {"\\\\?\\", true},
+        {"//?/GLOBALROOT/Device/HarddiskVolume3/DIR", true},
         // Names that resolve to a root.
         {"D:\\.", true}, {"D:.", true}, {"D:\\DIR\\..", true}, {"D:\\A\\B\\..\\..\\", true},
         {"D:\\ ", true}, {"D:\\...", true}, {"\\\\server\\share\\DIR\\..", true}, {".", true},
@@ -36,7 +46,8 @@ TEST(IsRootDirectory, Cases)
         {"D:\\DIR", false}, {"D:/DIR/", false}, {"D:DIR", false}, {"\\DIR", false},
         {"DIR", false}, {"D:\\..\\DIR", false}, {"D:\\DIR\\.", false}, {"D:\\.DIR", false},
         {"\\\\server\\share\\DIR", false}, {"\\\\?\\C:\\DIR", false},
-        {"\\\\?\\UNC\\server\\share\\DIR", false}, {"/tmp", false},
+        {"\\\\?\\UNC\\server\\share\\DIR", false}, {"\\\\.\\c:\\DIR", false},
+        {"/tmp", false},
         {"D:\\\x95\x5C..", false},  // 表 ends in 0x5C: one name, not a name and ".."
     };
     for (const auto& c : cases)
@@ -298,6 +309,44 @@ TEST_F(DelDirs, PatternThatDoesNotFitIsASearchNotStarted)
     // With room for the pattern, a missing directory drops out the same way.
     writeKey("DelDir1", path(std::string(251 - root.size() - 1, 'm')));
     removeDelDirs();
+    EXPECT_EQ("", readKey("DelDir1"));
+}
+
+// A value ending in a lead byte without its second byte: joined with the
+// separator, the two would read as one character (0x81 0x5C is a dash) and
+// the search would run in the parent folder, among FOO<dash>... names.
+// Such a search cannot be started: nothing is removed or listed again.
+TEST_F(DelDirs, LoneLeadByteAtTheEndIsASearchNotStarted)
+{
+#ifdef _WIN32
+    if (GetACP() != 932)
+        GTEST_SKIP() << "the neighbour's name is Shift-JIS";
+#endif
+    std::string dir = path("FOO\x81");
+    std::string neighbour = path("FOO\x81\x5C" "name.txt");
+    ASSERT_TRUE(makeFile(neighbour));
+#ifdef _WIN32
+    writeKey("DelDir1", dir);
+    if (readKey("DelDir1") != dir)
+        GTEST_SKIP() << "this system's profile does not keep such a value";
+#else
+    // Here the byte is just a byte, and such a folder can be made. A
+    // profile writer drops such a byte; other software's, as on Windows 95,
+    // writes it as it is, here at the end of the file.
+    makeFolder(dir, 'r');
+    FILE* profile = fopen((root + "/win.ini").c_str(), "wb");
+    ASSERT_TRUE(profile != 0);
+    fprintf(profile, "[%s]\r\nDelDir1=%s", delDirSection, dir.c_str());
+    fclose(profile);
+    ASSERT_EQ(dir, readKey("DelDir1"));
+#endif
+
+    removeDelDirs();
+
+    EXPECT_TRUE(exists(neighbour));
+#ifndef _WIN32
+    EXPECT_TRUE(exists(dir + SEP + "a.txt"));
+#endif
     EXPECT_EQ("", readKey("DelDir1"));
 }
 

@@ -22,6 +22,7 @@
 #include "tools/menucheck/check.h"
 #include "tools/menucheck/discfs.h"
 #include "tools/menucheck/encoding.h"
+#include "tools/menucheck/html.h"
 #include "tools/menucheck/messages.h"
 #include "tools/menucheck/picture.h"
 #include "support.h"
@@ -367,6 +368,12 @@ TEST(MenuCheck, JapaneseNamesAreFound)
     // Only ISO 9660 level 1 minds the names: the folder and the two files.
     EXPECT_EQ(0, r.errors) << disc.listing();
     EXPECT_EQ(3, r.warnings) << disc.listing();
+    // A browser is given them in UTF-8, percent-encoded.
+    OutputText out = {0, 0, 0};
+    writeHtmlPage(&r, LANGUAGE_JA, nullptr, &out);
+    ASSERT_TRUE(out.text != nullptr);
+    EXPECT_NE(nullptr, strstr(out.text, "href=\"%E8%A1%A8.TXT\">Go</a>")) << out.text;
+    freeOutput(&out);
 }
 
 // The model's menu globals are the menu's own: a check leaves them as found.
@@ -635,6 +642,61 @@ TEST(MenuCheck, LanguageFromLocale)
     EXPECT_EQ(LANGUAGE_JA, languageFromLocale("", "ja", "en_US"));
     EXPECT_EQ(LANGUAGE_JA, languageFromLocale(nullptr, nullptr, "ja_JP.eucJP"));
     EXPECT_EQ(LANGUAGE_EN, languageFromLocale(nullptr, nullptr, nullptr));
+}
+
+// --- The page for browsers -----------------------------------------------------
+
+struct HtmlCase {
+    const char* name;
+    const char* menu;      // a leading '+' puts entryHead first
+    const char* files;
+    const char* shows;     // in the page
+    const char* never;     // not in the page, or null
+};
+
+const HtmlCase htmlCases[] = {
+    {"texts escaped", "+Command1=<b>&\"'</b>,A.TXT\r\n", "A.TXT",
+     ">&lt;b&gt;&amp;&quot;&#39;&lt;/b&gt;</a>", "<b>"},
+    {"the link names the file as the folder does", "+Command1=Go,DOCS\\README.TXT\r\n",
+     "Docs\\ReadMe.txt", "href=\"Docs/ReadMe.txt\">Go</a>\n<span class=\"what\"><code>Docs\\ReadMe.txt</code>",
+     nullptr},
+    {"a program from the root of the disc, arguments kept",
+     "+Command1=Go,$CURDRV:\\SETUP\\SETUP.EXE /Q $CURDRV:\\X\r\n", "SETUP\\SETUP.EXE",
+     "href=\"SETUP/SETUP.EXE\">Go</a>\n<span class=\"what\"><code>SETUP\\SETUP.EXE /Q X</code> "
+     "<span class=\"note\">A program: it runs on Windows.</span>", "Q:"},
+    {"Windows' own program links the disc's file it opens",
+     "+Command1=Read,NOTEPAD.EXE $CURDRV:\\DOCS\\A.TXT\r\n", "DOCS\\A.TXT",
+     "href=\"DOCS/A.TXT\">Read</a>\n<span class=\"what\"><code>NOTEPAD.EXE DOCS\\A.TXT</code> "
+     "<span class=\"note\">Opens with NOTEPAD.EXE of Windows.</span>", nullptr},
+    {"a caption that starts nothing is no link", "+Command1=Soon,\r\n", "",
+     "<span class=\"button\">Soon</span> <span class=\"note\">Starts nothing.</span>", "<a class"},
+    {"the start screen's picture, pages and entries",
+     "[MENU]\r\nPage1=P\r\nBmp1=LOGO.BMP,0,0\r\n[P]\r\nTitle=First\r\nMenu1=E\r\n"
+     "[E]\r\nTitle=Entry one\r\n",
+     "LOGO.BMP", "<img src=\"LOGO.BMP\" width=\"24\" height=\"24\" alt=\"\">", "<script"},
+};
+
+TEST(MenuCheck, PageForBrowsers)
+{
+    for (const HtmlCase& c : htmlCases) {
+        SCOPED_TRACE(c.name);
+        Disc disc;
+        disc.standard();
+        disc.files(c.files);
+        disc.file("MENU.DAT", c.menu[0] == '+' ? std::string(entryHead) + (c.menu + 1) : c.menu);
+        disc.check();
+        OutputText out = {0, 0, 0};
+        writeHtmlPage(&disc.report, LANGUAGE_EN, "T<1>", &out);
+        ASSERT_TRUE(out.text != nullptr);
+        std::string page = out.text;
+        freeOutput(&out);
+        EXPECT_NE(std::string::npos, page.find(c.shows)) << page;
+        if (c.never) {
+            EXPECT_EQ(std::string::npos, page.find(c.never)) << page;
+        }
+        EXPECT_NE(std::string::npos, page.find("<title>T&lt;1&gt;</title>"));
+        EXPECT_NE(std::string::npos, page.find("MENU.EXE"));
+    }
 }
 
 // --- The sample disc ----------------------------------------------------------------

@@ -7,14 +7,18 @@
 
 #include "tools/menucheck/check.h"
 #include "tools/menucheck/host.h"
+#include "tools/menucheck/html.h"
 #include "tools/menucheck/messages.h"
 #include "tools/menucheck/output.h"
 
 static const char usage[] =
-    "usage: menucheck [--drive=X] [--json] [--lang=en|ja] [--palette=FILE] [folder]\n"
+    "usage: menucheck [--drive=X] [--json | --html [--title=TEXT]] [--lang=en|ja]\n"
+    "                 [--palette=FILE] [folder]\n"
     "  folder         the disc folder, the one MENU.EXE goes into (default: .)\n"
     "  --drive=X      drive letter the disc is checked as (default: Q)\n"
     "  --json         JSON instead of text\n"
+    "  --html         the disc's page for browsers (INDEX.HTM) instead of the report;\n"
+    "                 --title=TEXT heads it\n"
     "  --lang=en|ja   language of the messages (default: from LC_ALL, LC_MESSAGES, LANG)\n"
     "  --palette=FILE the 8-bit BMP whose colours 256-colour displays get (default: the\n"
     "                 menu's built-in background, picture 102)\n"
@@ -38,7 +42,8 @@ int main(int argc, char** argv)
     const char* folder = ".";
     const char* paletteFile = 0;
     const char* lang = 0;
-    int json = 0;
+    int json = 0, html = 0;
+    const char* title = 0;
     char drive = 'Q';
     for (int i = 1; i < argc; i++) {
         const char* value;
@@ -47,6 +52,10 @@ int main(int argc, char** argv)
             return 0;
         } else if (strcmp(argv[i], "--json") == 0) {
             json = 1;
+        } else if (strcmp(argv[i], "--html") == 0) {
+            html = 1;
+        } else if ((value = optionValue(argc, argv, &i, "--title")) != 0) {
+            title = value;
         } else if ((value = optionValue(argc, argv, &i, "--drive")) != 0) {
             char c = value[0];
             if (c >= 'a' && c <= 'z')
@@ -96,7 +105,11 @@ int main(int argc, char** argv)
         return 3;
     }
     OutputText out = {0, 0, 0};
-    if (json)
+    static char titleText[HOST_PATH];  // the command line's code page into UTF-8
+    hostNameToUtf8(title ? title : "", titleText, sizeof titleText);
+    if (html)
+        writeHtmlPage(&report, language, titleText, &out);
+    else if (json)
         writeJsonReport(&report, language, &out);
     else
         writeTextReport(&report, language, &out);
@@ -105,7 +118,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "menucheck: out of memory\n");
         status = 3;
     } else {
-        writeStandardOutput(out.text, out.length, json);
+        writeStandardOutput(out.text, out.length, json || html);
     }
     freeOutput(&out);
     freeReport(&report);

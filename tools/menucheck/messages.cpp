@@ -310,6 +310,14 @@ static const char* const labels[LABEL_COUNT][2] = {
     {"warning", "警告"},
     {"note", "注記"},
     {"No page tab is enabled.", "有効なページタブはありません。"},
+    {"On Windows, MENU.EXE on this disc shows the full menu with its pictures.",
+     "Windows では、このディスクの MENU.EXE が絵の付いたメニューをすべて表示します。"},
+    {"Pages", "ページ"},
+    {"No entries.", "項目はありません。"},
+    {"A program: it runs on Windows.", "プログラムです。Windows で動きます。"},
+    {"Opens with %1 of Windows.", "Windows の %1 で開きます。"},
+    {"Starts nothing.", "何も起動しません。"},
+    {"Not on this disc.", "このディスクにはありません。"},
 };
 
 Language languageFromLocale(const char* lcAll, const char* lcMessages, const char* lang)

@@ -58,6 +58,14 @@ enum Label {
     LABEL_FINDING_WARNING,
     LABEL_FINDING_NOTE,
     LABEL_NO_PAGES,
+    // The page for browsers (INDEX.HTM)
+    LABEL_HTML_FULL_MENU,  // on Windows MENU.EXE shows the full menu
+    LABEL_HTML_PAGES,      // heading of the list of pages
+    LABEL_HTML_NO_ENTRIES,
+    LABEL_HTML_PROGRAM,    // a program of the disc: runs on Windows
+    LABEL_HTML_SYSTEM,     // %1 a program Windows brings along
+    LABEL_HTML_NOTHING,    // a button that starts nothing
+    LABEL_HTML_ELSEWHERE,  // not a file of this disc
     LABEL_COUNT
 };
 

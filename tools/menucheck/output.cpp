@@ -52,6 +52,11 @@ static void putf(OutputText* out, const char* format, ...)
     puts_(out, text);
 }
 
+void appendOutput(OutputText* out, const char* text, size_t n)
+{
+    put(out, text, n);
+}
+
 void freeOutput(OutputText* out)
 {
     free(out->text);

@@ -17,5 +17,7 @@ struct OutputText {
 void writeTextReport(const CheckReport* report, Language language, OutputText* out);
 void writeJsonReport(const CheckReport* report, Language language, OutputText* out);
 void freeOutput(OutputText* out);
+// Adds n bytes of text; on running out of memory the text becomes null.
+void appendOutput(OutputText* out, const char* text, size_t n);
 
 #endif
