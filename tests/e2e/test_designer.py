@@ -5,6 +5,7 @@ started on the same folder to show what the designer showed.
 
 import os
 import random
+import re
 import subprocess
 import time
 
@@ -27,6 +28,7 @@ IDOK, IDYES, IDNO = 1, 6, 7
 STATUS, FINDINGS_HEAD, FINDINGS, HEADING = 100, 101, 102, 103
 TITLE, CAPTION, COMMAND, PICTURE, POS_X, POS_Y = 106, 109, 112, 117, 129, 131
 CONTENT_X, CONTENT_Y = 11, 105
+CAPTION_NOTE, FINDING_WHOLE, FINDING_FIX = 110, 201, 202
 
 
 def sample_files(drop=()):
@@ -507,6 +509,57 @@ def test_an_item_is_chosen_and_moved_with_the_keyboard_alone_through_the_outline
     saved = wait_changed(path, original)
     assert b"BtnPos1=256,334\r\n" in saved and b"BtnPos2=117,196\r\n" in saved
     assert b"Command1=" + "お読みください".encode("cp932") + b",DOCS\\README.TXT" in saved
+
+
+def test_findings_shown_whole_are_fixed_with_one_click(menus, designers):
+    folder = menus.disc(sample_files(drop=("autorun.inf",)))
+    os.remove(os.path.join(folder, "MENU.EXE"))
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    for what, fix, made in (("no autorun.inf", "Fix: add autorun.inf", "autorun.inf"),
+                            ("MENU.EXE is not in the folder", "Fix: copy MENU.EXE in",
+                             "MENU.EXE")):
+        rows, _ = designer.findings()
+        row = next((i for i, r in enumerate(rows) if what in r), None)
+        assert row is not None, "%s is a finding: %r" % (what, rows)
+        designer.click_finding(row)
+        assert rows[row] in designer.text(FINDING_WHOLE).replace("\r\n", " ")
+        assert designer.text(FINDING_FIX) == fix
+        designer.click_control(FINDING_FIX)
+        wait_for(lambda: os.path.exists(os.path.join(folder, made)), made + " made")
+        wait_for(lambda: not any(what in r for r in designer.findings()[0]),
+                 "the finding gone once fixed")
+    assert read(os.path.join(folder, "autorun.inf")) == \
+        b"[autorun]\r\nopen=MENU.EXE\r\nicon=MENU.EXE\r\n"
+    assert read(os.path.join(folder, "MENU.EXE")) == read(harness.MENU_EXE)
+
+    # A program named on the disc's drive becomes the same path from the disc's root.
+    rows, _ = designer.findings()
+    row = next(i for i, r in enumerate(rows) if "[FULL] Command1" in r)
+    designer.click_finding(row)
+    assert designer.text(FINDING_FIX) == "Fix: start it as SETUP\\SETUP.EXE /FULL"
+    designer.click_control(FINDING_FIX)
+    wait_for(lambda: designer.text(COMMAND) == "SETUP\\SETUP.EXE /FULL", "the command fixed")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert [(a.split(b",")[-1], b.split(b",")[-1]) for a, b in changed_lines(original, saved)] \
+        == [(b"$CURDRV:\\SETUP\\SETUP.EXE /FULL", b"SETUP\\SETUP.EXE /FULL")]
+
+
+def test_a_caption_wider_than_its_button_is_told_as_it_is_typed(menus, designers):
+    menus.disc(sample_files())
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    designer.click(README_BUTTON[0] + 60, README_BUTTON[1] + 16)
+    designer.click_control(CAPTION)
+    designer.key("ctrl+a")
+    designer.type("Read")
+    assert re.search(r"\b\d+ of the button's 124 pixels", designer.text(CAPTION_NOTE))
+    designer.type(" the whole manual first")
+    assert re.search(r"\b\d+ pixels: wider than the button's 124", designer.text(CAPTION_NOTE))
 
 
 # --- Bad input -----------------------------------------------------------------------

@@ -217,6 +217,9 @@ TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
          "[E]\r\nCommand1=a,\r\nBtnPos1=2,2\r\n; c\r\nCommand2=b,\r\nTitle=t\r\nBtnPos2=1,1\r\n"
          "bmp1=P\r\nBmp2=Q\r\n[MENU]\r\nPage1=F\r\nPage2=E\r\n",
          startPlace()},
+        {"tidy: a file of bare CRs keeps them", "[E]\rCommand2=b,\rCommand1=a,\r",
+         [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
+         "[E]\rCommand1=a,\rCommand2=b,\r", startPlace()},
         {"tidy: keys of one name keep their order, the last line stays without a break",
          "[E]\nBtnPos1=1,1\nCommand1=first,\ncommand1=second,",
          [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
@@ -381,6 +384,8 @@ TEST(DesignerEdit, ImpossibleChangesLeaveTheBytes)
          }},
         {"nothing moved", twoPages,
          [](MenuDocument* d) { return moveItems(d, entryA1, {}, {}); }},
+        {"tidy moves no key into another section", "[A]\r\nCommand2=x\r\n[B]\r\nCommand1=y\r\n",
+         [](MenuDocument* d) { return tidyKeys(d, startPlace()); }},
         {"tidy of a file in order", twoPages,
          [](MenuDocument* d) { return tidyKeys(d, startPlace()); }},
         {"a decoration without a picture", twoPages,
@@ -521,17 +526,23 @@ TEST(DesignerUndo, StepsGoBackAndForthWithTheirPlaces)
     std::string states[4];
     DesignPlace places[4];
     states[0] = doc.data;
+    // Each step keeps the label it was made with, for Undo and Redo to say.
+    doc.label = 11;
     ASSERT_TRUE(addPage(&doc, at(PLACE_PAGE, 1), "Third", &places[1]));
     states[1] = doc.data;
+    doc.label = 12;
     ASSERT_TRUE(addEntry(&doc, places[1], "E", &places[2]));
     states[2] = doc.data;
+    doc.label = 13;
     ASSERT_TRUE(deleteItem(&doc, at(PLACE_PAGE, 0), &places[3]));
     states[3] = doc.data;
     ASSERT_EQ(3u, doc.undo.size());
 
     DesignPlace place;
     for (int i = 3; i > 0; i--) {
+        EXPECT_EQ(10 + i, doc.undo.back().label) << i;
         ASSERT_TRUE(docUndo(&doc, &place));
+        EXPECT_EQ(10 + i, doc.redo.back().label) << i;
         EXPECT_EQ(shown(states[i - 1]), shown(doc.data)) << "undo to " << i - 1;
     }
     EXPECT_EQ(PLACE_PAGE, place.kind);  // where the first change was made
