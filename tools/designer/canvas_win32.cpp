@@ -468,6 +468,8 @@ static void toggleChosen(int kind, int item)
         selection.clear();
     }
     select(place.kind, place.item);
+    if (selection.size() > 1)
+        setStatus(say(T_SELECTED_ITEMS, number((long long)selection.size())));
 }
 
 static void pressItem(int kind, int item, int x, int y, bool shift)
