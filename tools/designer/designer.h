@@ -61,6 +61,7 @@ enum {
 };
 
 enum { TIMER_CHECK = 1, CHECK_DELAY_MS = 300 };
+enum { TIMER_OUTLINE = 2 };
 
 // Layout of the frame's client area.
 enum {
@@ -134,6 +135,7 @@ void createOutline(HWND frame);
 // Rebuilds the tree when the document changed and selects the place.
 void refreshOutline(void);
 void focusOutline(void);
+void outlineTexts(void);  // the tree's texts after typing
 LRESULT onOutlineNotify(NMHDR* header);
 // Keys the canvas and the outline share: Delete, copy, paste, duplicate.
 bool sharedKey(WPARAM key);

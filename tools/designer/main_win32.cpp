@@ -668,6 +668,8 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
             KillTimer(window, TIMER_CHECK);
             runChecks();
         }
+        if (wParam == TIMER_OUTLINE)
+            outlineTexts();
         return 0;
     case WM_ACTIVATE:
     case WM_PALETTECHANGED:
@@ -681,6 +683,7 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_DESTROY:
         KillTimer(window, TIMER_CHECK);
+        KillTimer(window, TIMER_OUTLINE);
         removeWorkingCopy();
         PostQuitMessage(0);
         return 0;

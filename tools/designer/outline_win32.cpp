@@ -95,7 +95,12 @@ void refreshOutline(void)
 {
     if (!tree)
         return;
-    if (document.data != builtFrom || folder != builtFolder || nodes.empty())
+    bool stale = document.data != builtFrom || folder != builtFolder || nodes.empty();
+    // Typing changes only the texts of the tree: they follow a moment later,
+    // so that every keystroke does not wait for the whole tree.
+    if (stale && document.label == T_CHANGE_TYPING && folder == builtFolder && !nodes.empty())
+        SetTimer(frameWindow, TIMER_OUTLINE, CHECK_DELAY_MS, 0);
+    else if (stale)
         rebuild();
     for (size_t i = 0; i < nodes.size(); i++)
         if (samePlace(nodes[i], place)) {
@@ -104,6 +109,15 @@ void refreshOutline(void)
             building = false;
             return;
         }
+}
+
+void outlineTexts(void)
+{
+    KillTimer(frameWindow, TIMER_OUTLINE);
+    if (tree && document.data != builtFrom) {
+        rebuild();
+        refreshOutline();
+    }
 }
 
 void focusOutline(void)
