@@ -217,6 +217,17 @@ TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
          "[E]\r\nCommand1=a,\r\nBtnPos1=2,2\r\n; c\r\nCommand2=b,\r\nTitle=t\r\nBtnPos2=1,1\r\n"
          "bmp1=P\r\nBmp2=Q\r\n[MENU]\r\nPage1=F\r\nPage2=E\r\n",
          startPlace()},
+        {"tidy: a bracket after a lead byte starts no section",
+         "[E]\r\nCommand2=b,\r\n[\x81]\r\nCommand1=a,\r\n",
+         [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
+         "[E]\r\nCommand1=a,\r\n[\x81]\r\nCommand2=b,\r\n", startPlace()},
+        {"an entry's picture pasted into another entry, moved", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             return pasteItem(d, at(PLACE_ENTRY, 0, 1), copyItem(d, at(PLACE_DECORATION, 0, 0, 0)),
+                              -12, 5, 0, p);
+         },
+         replaced(two, "Title=Two\r\n", "Title=Two\r\nBmp1=PIC\\A.BMP,100,45,extra\r\n"),
+         at(PLACE_DECORATION, 0, 1, 0)},
         {"tidy: a file of bare CRs keeps them", "[E]\rCommand2=b,\rCommand1=a,\r",
          [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
          "[E]\rCommand1=a,\rCommand2=b,\r", startPlace()},
@@ -838,6 +849,7 @@ TEST(DesignerLayout, ABoxSnapsToEdgesAndCentresThenTheGridAndStaysInside)
         {"held inside the area", {390, 470, 50, 40}, 0, false, {346, 441, -1, -1}},
         {"free: neither snapped nor held", {390, 470, 50, 40}, 10, true, {390, 470, -1, -1}},
         {"a snap outside the area gives way", {5, 100, 10, 10}, 8, false, {11, 105, -1, -1}},
+        {"bottom to the area's bottom", {30, 440, 10, 38}, 0, false, {30, 443, -1, 481}},
     };
     for (const auto& c : cases) {
         Snapped s = snapBox(c.want, others, c.grid, c.free);
