@@ -537,7 +537,7 @@ static size_t deleteKey(const char* d, size_t size, const Query& s,
 }
 
 static size_t setKey(const char* d, size_t size, const Query& s, const Query& k,
-                     const char* value, Output* o)
+                     const char* value, const char* lineBreak, Output* o)
 {
     // Blanks around the value are dropped as the Win32 writer leaves them
     // once it has read the file back; a line break would split the line, so
@@ -558,7 +558,8 @@ static size_t setKey(const char* d, size_t size, const Query& s, const Query& k,
             break;
         valueLength = whole;
     }
-    const char* lineBreak = lineBreakOf(d, size);
+    if (!lineBreak)
+        lineBreak = lineBreakOf(d, size);
     size_t breakLength = textLength(lineBreak);
 
     Region r;
@@ -623,6 +624,13 @@ size_t iniRewrite(const char* data, size_t dataSize, const char* section,
                   const char* key, const char* value, char* out,
                   size_t outSize)
 {
+    return iniRewriteBreak(data, dataSize, section, key, value, 0, out, outSize);
+}
+
+size_t iniRewriteBreak(const char* data, size_t dataSize, const char* section,
+                       const char* key, const char* value, const char* lineBreak,
+                       char* out, size_t outSize)
+{
     Output o = {out, out ? outSize : 0, 0};
     if (!data)
         dataSize = 0;
@@ -636,7 +644,7 @@ size_t iniRewrite(const char* data, size_t dataSize, const char* section,
     Query k = makeQuery(key);
     if (!value)
         return deleteKey(data, dataSize, s, k, &o);
-    return setKey(data, dataSize, s, k, value, &o);
+    return setKey(data, dataSize, s, k, value, lineBreak, &o);
 }
 
 size_t iniRenameKey(const char* data, size_t dataSize, const char* section,

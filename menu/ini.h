@@ -42,6 +42,12 @@ size_t iniRewrite(const char* data, size_t dataSize, const char* section,
                   const char* key, const char* value, char* out,
                   size_t outSize);
 
+// The same, the new lines ending in lineBreak ("\r\n", ...; null: the
+// line break the data already uses).
+size_t iniRewriteBreak(const char* data, size_t dataSize, const char* section,
+                       const char* key, const char* value, const char* lineBreak,
+                       char* out, size_t outSize);
+
 // Writes into out the profile data with the key renamed where it stands:
 // the first key so named in the first of the sections so named that holds
 // it, as WriteProfileStringA would find it to delete it. The line keeps its

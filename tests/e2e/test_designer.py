@@ -15,7 +15,8 @@ from PIL import Image, ImageChops
 import harness
 from harness import ints, parse_keys, wait_painted
 from menuscene import CONTROLS, TABS, centre, cell
-from recorders import dialog
+from recorders import BUTTON_CENTRES, dialog, menu_dat, windows_path
+from recorders import recorder, recorder_log  # noqa: F401 (fixtures)
 
 SAMPLE = os.path.join(harness.ROOT, "sample")
 # Built beside the program under test, in the same Windows tree.
@@ -23,10 +24,11 @@ DESIGNER_EXE = os.path.join(harness.WINDOWS, "tools", "designer", "MENUEDIT.EXE"
 DESIGNER_CLASS = "MenuEditFrame"
 BOX_CLASS = "#32770"
 BOX_TITLE = b"MENUEDIT"
-IDOK, IDYES, IDNO = 1, 6, 7
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 # Controls of the designer's window (tools/designer/designer.h).
 STATUS, FINDINGS_HEAD, FINDINGS, HEADING = 100, 101, 102, 103
 TITLE, CAPTION, COMMAND, PICTURE, POS_X, POS_Y = 106, 109, 112, 117, 129, 131
+COMMAND_PLAN = 115
 CONTENT_X, CONTENT_Y = 11, 105
 CAPTION_NOTE, FINDING_WHOLE, FINDING_FIX = 110, 201, 202
 
@@ -345,6 +347,10 @@ def test_in_japanese_a_title_stops_where_the_menu_would_cut_it(menus, designers)
     saved = wait_changed(path, original)
     assert changed_lines(original, saved) == [
         ("Title=インストール".encode("cp932"), ("Title=インストール" + "x" * 27).encode("cp932"))]
+    # Undone, the title is fine again and so is what is said under it.
+    designer.key("ctrl+z")
+    wait_for(lambda: designer.text(TITLE) == "インストール", "the typing undone")
+    assert designer.text(107) == "12 / 39 バイト"
 
 
 def test_unsaved_changes_are_asked_about_before_closing(menus, designers):
@@ -369,6 +375,28 @@ def test_unsaved_changes_are_asked_about_before_closing(menus, designers):
                 (b"BtnPos1=117,196", b"BtnPos1=117,206")]
 
 
+def test_opening_another_folder_asks_about_unsaved_changes_once(menus, designers):
+    menus.disc(sample_files())
+    designer = designers()
+    designer.settled()
+    designer.key("alt+a", "p")
+    wait_for(lambda: designer.text(HEADING).startswith("Page 5"), "a page added")
+    designer.key("ctrl+o")
+    assert "Save the changes" in designer.box()
+    designer.answer(IDNO)
+    assert designer.wine.wait_window(BOX_CLASS, "-"), "the folder dialog"
+    designer.key("Return")  # the folder it opens on
+
+    def title():
+        info = designer.wine.window_info(DESIGNER_CLASS, "-")
+        return info["title"] if info else ""
+    wait_for(lambda: not designer.no_box() or not title().endswith("*"),
+             "the folder opened, or a question about it")
+    if not designer.no_box():
+        assert "Save the changes" not in designer.box(), "asked a second time"
+        designer.answer(IDNO)
+
+
 def test_a_test_run_copies_the_menu_in_after_asking_and_starts_it(menus, designers):
     folder = menus.disc(sample_files())
     os.remove(os.path.join(folder, "MENU.EXE"))
@@ -381,6 +409,54 @@ def test_a_test_run_copies_the_menu_in_after_asking_and_starts_it(menus, designe
     assert read(os.path.join(folder, "MENU.EXE")) == read(harness.MENU_EXE)
     menus.wine.probe("close", harness.FRAME_CLASS, harness.FRAME_TITLE)
     assert menus.wine.wait_gone()
+
+
+def test_a_test_run_of_unsaved_changes_starts_a_curdrv_command_from_the_disc_letter(
+        menus, designers, recorder, recorder_log):
+    """A folder of the hard disk, not a drive's root: the test run gives it
+    the letter Q, runs the changes not saved yet, opens on the entry
+    selected, and a $CURDRV command starts its program there."""
+    entries = [("E%d" % n, ["NOTHING.EXE"] if n == 7 else []) for n in range(1, 8)]
+    files = {"MENU.DAT": menu_dat([("One", [("A", [])]), ("Two", entries)]),
+             "SETUP/SETUP.EXE": recorder}
+    folder = harness.make_disc(os.path.join(menus.folder, "hard-disk"), files)
+    original = read(os.path.join(folder, "MENU.DAT"))
+    q = os.path.join(menus.wine.prefix, "dosdevices", "q:")
+    if os.path.lexists(q):
+        os.remove(q)  # another test's disc: Q is free again
+    designer = designers(windows_path(folder))
+    designer.settled()
+    for point in (centre(TABS[1]), centre(2), centre(9)):  # page 2, next group, entry 7
+        designer.click(*point)
+    designer.click(*BUTTON_CENTRES[1][0])
+    wait_for(lambda: designer.text(HEADING).startswith("Button 1 "), "the button selected")
+    designer.click_control(COMMAND)
+    designer.key("ctrl+a")
+    designer.type("$CURDRV:\\SETUP\\SETUP.EXE /RUN")
+    wait_for(lambda: "Q:\\SETUP" in designer.text(COMMAND_PLAN),
+             "the panel says what the click starts, on drive Q")
+
+    designer.key("F5")
+    assert menus.wine.wait_window(timeout=30), "MENU.EXE started"
+    assert designer.no_box(), "nothing asked: the unsaved changes run from a copy"
+    assert "drive Q:" in designer.text(STATUS)
+    menu = harness.Menu(menus.wine, None)
+    menu.wait_window()
+    menu.wait_painted()
+    # The menu was brought to entry 7 of page 2: its one button is there.
+    menu.click(*BUTTON_CENTRES[1][0])
+    start, = recorder_log.wait_starts(1)
+    assert (start["directory"], start["module"]) == ("Q:\\SETUP", "Q:\\SETUP\\SETUP.EXE")
+    assert start["command"].endswith("/RUN")
+    assert read(os.path.join(folder, "MENU.DAT")) == original, "nothing was saved"
+
+    # The drive is given back once the menu and what it started have ended.
+    menus.wine.probe("close", harness.FRAME_CLASS, harness.FRAME_TITLE)
+    assert menus.wine.wait_gone()
+    assert os.path.lexists(q), "the program started from Q: still has it"
+    recorder_log.end_all()
+    wait_for(lambda: not os.path.lexists(q), "drive Q given back")
+    assert "given back" in designer.text(STATUS)
 
 
 # --- Layout tools ------------------------------------------------------------------
@@ -577,9 +653,48 @@ def test_a_folder_without_menu_dat_gets_a_new_one_only_when_saved(menus, designe
     wait_for(lambda: designer.text(TITLE) == "Hello", "the title typed")
     assert not os.path.exists(path), "nothing is written before saving"
     designer.key("ctrl+s")
-    assert wait_changed(path, None) == b"[MENU]\r\nPage1=PAGE1\r\n\r\n[PAGE1]\r\nTitle=Hello\r\n"
+    mine = b"[MENU]\r\nPage1=PAGE1\r\n\r\n[PAGE1]\r\nTitle=Hello\r\n"
+    assert wait_changed(path, None) == mine
     assert sorted(os.listdir(folder)) == ["DOCS", "MENU.DAT", "MENU.EXE"], \
         "no temporary file is left beside it"
+    wait_for(lambda: "no MENU.DAT" not in designer.text(FINDINGS_HEAD),
+             "the findings no longer say there is no MENU.DAT")
+
+    # Another program writes the file: saving over it is asked, and the
+    # status says what was done.
+    theirs = mine.replace(b"Hello", b"Theirs")
+    with open(path, "wb") as f:
+        f.write(theirs)
+    designer.click_control(TITLE)
+    designer.type("!")
+    wait_for(lambda: designer.text(TITLE) == "Hello!", "typed on")
+    for answer, said in ((IDCANCEL, "Not saved"), (IDNO, "read again")):
+        designer.key("ctrl+s")
+        assert "changed by another program" in designer.box()
+        if answer == IDCANCEL:
+            assert [designer._uitext("text", BOX_CLASS, b)["text.hex"] for b in (IDYES, IDNO)] \
+                == ["&Overwrite".encode().hex(), "&Reload".encode().hex()]
+        designer.answer(answer)
+        wait_for(lambda: said in designer.text(STATUS), "the status says: " + said)
+        assert read(path) == theirs
+    wait_for(lambda: designer.text(TITLE) == "Theirs", "their file read again")
+    designer.key("ctrl+z")  # back to the changes made here, saved without a question
+    wait_for(lambda: designer.text(TITLE) == "Hello!", "undone")
+    designer.key("ctrl+s")
+    assert wait_changed(path, theirs) == mine.replace(b"Hello", b"Hello!")
+    assert designer.no_box()
+
+
+def test_a_drive_root_that_is_no_disc_is_opened_only_when_asked(menus, designers):
+    designer = Designer(menus.wine, "Z:\\")
+    try:
+        said = designer.box(timeout=60)
+        assert "root of a drive" in said and "10000" in said
+        designer.answer(IDNO)
+        designer.wait_window()
+        assert designer.text(HEADING).startswith("Open a disc folder"), "nothing opened"
+    finally:
+        designer.end()
 
 
 def test_binary_junk_is_opened_with_that_said_and_kept_byte_for_byte(menus, designers):
@@ -599,12 +714,9 @@ def test_binary_junk_is_opened_with_that_said_and_kept_byte_for_byte(menus, desi
     designer.key("ctrl+s")
     saved = wait_changed(path, junk)
     assert saved.startswith(junk), "every byte of the file is still there, in place"
-    # New lines end as the file's first line does.
-    first = min(p for p in (junk.find(b"\r"), junk.find(b"\n")) if p >= 0)
-    br = b"\n" if junk[first:first + 1] == b"\n" else \
-        b"\r\n" if junk[first:first + 2] == b"\r\n" else b"\r"
+    # New lines end in CR LF, as Windows' profile reader wants them.
     assert saved[len(junk):].lstrip(b" \r\n") == \
-        b"[MENU]" + br + b"Page1=PAGE1" + br + br + b"[PAGE1]" + br + b"Title=Junk" + br
+        b"[MENU]\r\nPage1=PAGE1\r\n\r\n[PAGE1]\r\nTitle=Junk\r\n"
     assert designer.proc.poll() is None
 
 

@@ -4,9 +4,11 @@ own directory current again afterwards, and the failure message box."""
 
 import os
 
+import pytest
 from PIL import Image
 
 import harness
+from conftest import MenuSession
 from harness import FRAME_CLASS, FRAME_TITLE, ROOT
 from menuscene import bmp_bytes
 from recorders import (BUTTON_CENTRES, CANNOT_START, DIALOG_CLASS, ERROR_TITLE, IDOK,
@@ -157,3 +159,45 @@ def test_failed_starts_show_the_error_box_and_the_menu_goes_on(menus, recorder,
     start, = recorder_log.wait_starts(1)
     assert (start["command"], start["directory"]) == ("tool.exe /AFTER", "Q:\\")
     assert menus.wine.window_info(FRAME_CLASS, FRAME_TITLE)["enabled"] == "1"
+
+
+# A system locale whose ANSI code page is not 932, as on an English Windows.
+ENGLISH_LOCALE = "C.UTF-8"
+
+
+@pytest.fixture(scope="module")
+def english_wine(xvfb):
+    """A Wine prefix of its own with an English system locale, on the same
+    display."""
+    wine = harness.Wine(xvfb)
+    wine.env["LC_ALL"] = ENGLISH_LOCALE
+    try:
+        wine.boot()
+        yield wine
+    finally:
+        wine.shutdown()
+
+
+def test_failure_box_is_in_japanese_on_a_windows_of_another_language(english_wine,
+                                                                     tmp_path):
+    session = MenuSession(english_wine, str(tmp_path))
+    try:
+        session.disc({"MENU.DAT": menu_dat([("Bad", [("E", ["$CURDRV:\\NOPE\\MISSING.EXE"])])])})
+        menu = session.start()
+        menu.wait_window()
+        menu.wait_painted()
+        menu.click(*TAB_CENTRES[0])
+        menu.click(*BUTTON_CENTRES[1][0])
+        box, ansi = wait_error_box(english_wine)
+        # As Unicode the texts are the Japanese ones...
+        assert bytes.fromhex(box["title.utf8.hex"]).decode("utf-8") == \
+            ERROR_TITLE.decode("cp932")
+        texts = [bytes.fromhex(box["text.%d.utf8.hex" % i]).decode("utf-8")
+                 for i in range(int(box["texts"]))]
+        assert texts == [CANNOT_START.decode("cp932")]
+        # ...though the system's code page is not Shift-JIS.
+        assert ansi != [CANNOT_START]
+        assert dialog(english_wine, "command", DIALOG_CLASS, ERROR_TITLE.hex(), IDOK)[0] == 0
+        assert wait_error_box_gone(english_wine)
+    finally:
+        session.end()

@@ -67,7 +67,9 @@ def write_disc(folder, menu, files=()):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "MENU.DAT"), "wb") as f:
         f.write(menu)
-    for name in ("MENU.EXE", "autorun.inf") + tuple(files):
+    with open(os.path.join(folder, "autorun.inf"), "wb") as f:
+        f.write(b"[autorun]\r\nopen=MENU.EXE\r\n")
+    for name in ("MENU.EXE",) + tuple(files):
         path = os.path.join(folder, *name.split("\\"))
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
@@ -287,8 +289,8 @@ def test_disc_image_opens_the_menu_from_a_cdrom_drive(recording_wine, wine_log,
                     "-extract", "/", root], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, check=True, timeout=120)
     names = sorted(os.listdir(root))
-    assert names == ["BTN", "DOCS", "LOGO.BMP", "MENU.DAT", "MENU.EXE", "PIC", "SETUP",
-                     "autorun.inf"]
+    assert names == ["BTN", "DOCS", "INDEX.HTM", "LOGO.BMP", "MENU.DAT", "MENU.EXE", "PIC",
+                     "SETUP", "autorun.inf"]
     with open(os.path.join(root, "autorun.inf"), "rb") as f:
         assert b"open=MENU.EXE" in f.read()
     for folder, dirs, files in os.walk(root):

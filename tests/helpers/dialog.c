@@ -7,11 +7,15 @@
  *   dialog command <class> <title hex> <id> post WM_COMMAND id (1 = IDOK)
  *   dialog end <pid>                        terminate that process
  *
- * The title is given as hex bytes and compared byte for byte, so that a
- * Shift-JIS title needs no trip through the command line's code page; a
- * class of "-" matches any class. "show" prints key=value lines:
+ * The title is given as hex bytes, so that a Shift-JIS title needs no trip
+ * through the command line's code page, and compared byte for byte, or as
+ * the Unicode text of those Shift-JIS bytes, so that a box shown in
+ * Japanese on a Windows of another code page is found too; a class of "-"
+ * matches any class. "show" prints key=value lines:
  *   hwnd, pid, enabled, title.hex, owner (the owner window, 0 for none),
- *   owner.pid, and text.N.hex for the N-th static child with text.
+ *   owner.pid, text.N.hex for the N-th static child with text, and
+ *   title.utf8.hex and text.N.utf8.hex: the same texts read as Unicode,
+ *   in UTF-8.
  * Exit code 0 when the window was found (or the process ended), else 1. */
 #include <windows.h>
 #include <stdio.h>
@@ -50,9 +54,22 @@ static void printHex(const char *key, const char *text)
     printf("\n");
 }
 
+/* A window's text read as Unicode, printed as hex of its UTF-8. */
+static void printUtf8Hex(const char *key, HWND hwnd)
+{
+    WCHAR wide[TEXT_BYTES];
+    char utf8[TEXT_BYTES * 3];
+    wide[0] = 0;
+    GetWindowTextW(hwnd, wide, TEXT_BYTES);
+    if (!WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, NULL, NULL))
+        utf8[0] = 0;
+    printHex(key, utf8);
+}
+
 struct Search {
     const char *cls;  /* NULL: any */
     char title[TEXT_BYTES];
+    WCHAR wideTitle[TEXT_BYTES];  /* title read as Shift-JIS, or empty */
     HWND found;
 };
 
@@ -64,7 +81,12 @@ static BOOL CALLBACK matchWindow(HWND hwnd, LPARAM lParam)
     if (search->cls && strcmp(cls, search->cls) != 0) return TRUE;
     title[0] = 0;
     GetWindowTextA(hwnd, title, sizeof title);
-    if (strcmp(title, search->title) != 0) return TRUE;
+    if (strcmp(title, search->title) != 0) {
+        WCHAR wide[TEXT_BYTES];
+        wide[0] = 0;
+        GetWindowTextW(hwnd, wide, TEXT_BYTES);
+        if (!search->wideTitle[0] || lstrcmpW(wide, search->wideTitle) != 0) return TRUE;
+    }
     search->found = hwnd;
     return FALSE;
 }
@@ -89,8 +111,10 @@ static BOOL CALLBACK printStatic(HWND child, LPARAM lParam)
     text[0] = 0;
     GetWindowTextA(child, text, sizeof text);
     if (!text[0]) return TRUE;  /* the icon */
-    snprintf(key, sizeof key, "text.%d.hex", texts->count++);
+    snprintf(key, sizeof key, "text.%d.hex", texts->count);
     printHex(key, text);
+    snprintf(key, sizeof key, "text.%d.utf8.hex", texts->count++);
+    printUtf8Hex(key, child);
     return TRUE;
 }
 
@@ -109,6 +133,7 @@ static int cmdShow(HWND hwnd)
     printf("pid=%lu\n", pid);
     printf("enabled=%d\n", IsWindowEnabled(hwnd) ? 1 : 0);
     printHex("title.hex", title);
+    printUtf8Hex("title.utf8.hex", hwnd);
     printf("owner=0x%llx\n", (unsigned long long)(ULONG_PTR)owner);
     printf("owner.pid=%lu\n", ownerPid);
     EnumChildWindows(hwnd, printStatic, (LPARAM)&texts);
@@ -154,6 +179,8 @@ int main(int argc, char **argv)
     if (argc < 4) return usage();
     search.cls = strcmp(argv[2], "-") == 0 ? NULL : argv[2];
     if (!parseHex(argv[3], search.title, sizeof search.title)) return usage();
+    if (!MultiByteToWideChar(932, 0, search.title, -1, search.wideTitle, TEXT_BYTES))
+        search.wideTitle[0] = 0;
 
     if (strcmp(argv[1], "wait") == 0) {
         if (argc < 5) return usage();

@@ -96,6 +96,19 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 const DesignPlace entryA1 = {PLACE_ENTRY, 0, 0, -1};
 
+// Lists that end at a gap, with an item behind each gap.
+const char behindGap[] =
+    "[MENU]\r\nPage1=A\r\nPage3=C\r\n"
+    "[A]\r\nMenu1=E\r\nMenu3=OLD\r\n"
+    "[E]\r\nCommand1=One,\r\nCommand3=Old,format.exe\r\nBtnPos3=5,5\r\n"
+    "Bmp1=A.BMP,0,0\r\nBmp3=OLD.BMP\r\n";
+
+// Keys written twice in one section: the reader takes the first.
+const char twiceKeyed[] =
+    "[MENU]\r\nPage1=P\r\n[P]\r\nMenu1=E\r\n"
+    "[E]\r\nCommand1=One,\r\nCommand2=Two,\r\nCommand3=Three,\r\nBtnPos2=10,10\r\n"
+    "BtnPos2=200,200\r\nBtnPos3=30,30\r\n";
+
 TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
 {
     const std::string two = twoPages;
@@ -302,12 +315,73 @@ TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
              return addEntry(d, at(PLACE_PAGE, 1), "New", p);
          },
          two + "Menu2=ENTRY1\r\n\r\n[ENTRY1]\r\nTitle=New\r\n", at(PLACE_ENTRY, 1, 1)},
-        {"button added: stale keys above the count are dropped", "[MENU]\nPage1=P\n[P]\nMenu1=E\n"
-                                                              "[E]\nCommand1=A,\nBtnPos2=1,1\n",
+        {"button added: stale keys above the count become comments",
+         "[MENU]\nPage1=P\n[P]\nMenu1=E\n[E]\nCommand1=A,\nBtnPos2=1,1\n",
          [](MenuDocument* d, DesignPlace* p) {
              return addButton(d, at(PLACE_ENTRY, 0, 0), "B", p);
          },
-         "[MENU]\nPage1=P\n[P]\nMenu1=E\n[E]\nCommand1=A,\nCommand2=B,\n", at(PLACE_BUTTON, 0, 0, 1)},
+         "[MENU]\nPage1=P\n[P]\nMenu1=E\n[E]\nCommand1=A,\n;BtnPos2=1,1\nCommand2=B,\r\n",
+         at(PLACE_BUTTON, 0, 0, 1)},
+        // One Add, one more item: what lies behind the gap stays unread.
+        {"button added before a gap: the old one behind it stays unread", behindGap,
+         [](MenuDocument* d, DesignPlace* p) {
+             return addButton(d, at(PLACE_ENTRY, 0, 0), "B", p);
+         },
+         replaced(behindGap, "Command3=", ";Command3=") + "Command2=B,\r\n",
+         at(PLACE_BUTTON, 0, 0, 1)},
+        {"entry added before a gap", behindGap,
+         [](MenuDocument* d, DesignPlace* p) { return addEntry(d, at(PLACE_PAGE, 0), "N", p); },
+         replaced(behindGap, "Menu3=OLD\r\n", ";Menu3=OLD\r\nMenu2=ENTRY1\r\n") +
+             "\r\n[ENTRY1]\r\nTitle=N\r\n",
+         at(PLACE_ENTRY, 0, 1)},
+        {"page added before a gap", behindGap,
+         [](MenuDocument* d, DesignPlace* p) { return addPage(d, startPlace(), "T", p); },
+         replaced(behindGap, "Page3=C\r\n", ";Page3=C\r\nPage2=PAGE1\r\n") +
+             "\r\n[PAGE1]\r\nTitle=T\r\n",
+         at(PLACE_PAGE, 1)},
+        {"decoration added before a gap", behindGap,
+         [](MenuDocument* d, DesignPlace* p) {
+             return addDecoration(d, at(PLACE_ENTRY, 0, 0), "N.BMP", p);
+         },
+         replaced(behindGap, "Bmp3=OLD.BMP\r\n", ";Bmp3=OLD.BMP\r\nBmp2=N.BMP,0,0\r\n"),
+         at(PLACE_DECORATION, 0, 0, 1)},
+        // The reader takes the first of two keys: renumbering must not
+        // bring the second one in.
+        {"button deleted with a BtnPos twice: the next keeps its own place", twiceKeyed,
+         [](MenuDocument* d, DesignPlace* p) {
+             return deleteItem(d, at(PLACE_BUTTON, 0, 0, 0), p);
+         },
+         replaced(twiceKeyed,
+                  "Command1=One,\r\nCommand2=Two,\r\nCommand3=Three,\r\nBtnPos2=10,10\r\n"
+                  "BtnPos2=200,200\r\nBtnPos3=30,30\r\n",
+                  "Command1=Two,\r\nCommand2=Three,\r\nBtnPos1=10,10\r\n"
+                  ";BtnPos2=200,200\r\nBtnPos2=30,30\r\n"),
+         at(PLACE_BUTTON, 0, 0, 0)},
+        {"button deleted with a Command twice: the second stays unread",
+         replaced(twiceKeyed, "Command3=Three,\r\n", "Command2=Old,old.exe\r\nCommand3=Three,\r\n"),
+         [](MenuDocument* d, DesignPlace* p) {
+             return deleteItem(d, at(PLACE_BUTTON, 0, 0, 0), p);
+         },
+         replaced(twiceKeyed,
+                  "Command1=One,\r\nCommand2=Two,\r\nCommand3=Three,\r\nBtnPos2=10,10\r\n"
+                  "BtnPos2=200,200\r\nBtnPos3=30,30\r\n",
+                  "Command1=Two,\r\n;Command2=Old,old.exe\r\nCommand2=Three,\r\n"
+                  "BtnPos1=10,10\r\n;BtnPos2=200,200\r\nBtnPos2=30,30\r\n"),
+         at(PLACE_BUTTON, 0, 0, 0)},
+        {"buttons swapped with a BtnPos twice", twiceKeyed,
+         [](MenuDocument* d, DesignPlace* p) {
+             return moveItem(d, at(PLACE_BUTTON, 0, 0, 1), 1, p);
+         },
+         replaced(twiceKeyed,
+                  "Command2=Two,\r\nCommand3=Three,\r\nBtnPos2=10,10\r\n"
+                  "BtnPos2=200,200\r\nBtnPos3=30,30\r\n",
+                  "Command3=Two,\r\nCommand2=Three,\r\nBtnPos3=10,10\r\n"
+                  ";BtnPos2=200,200\r\nBtnPos2=30,30\r\n"),
+         at(PLACE_BUTTON, 0, 0, 2)},
+        {"entry deleted with a Menu twice", "[MENU]\r\nPage1=P\r\n[P]\r\nMenu1=A\r\nMenu2=B\r\n"
+                                            "Menu2=Old\r\n",
+         [](MenuDocument* d, DesignPlace* p) { return deleteItem(d, at(PLACE_ENTRY, 0, 0), p); },
+         "[MENU]\r\nPage1=P\r\n[P]\r\nMenu1=B\r\n;Menu2=Old\r\n", at(PLACE_ENTRY, 0, 0)},
         {"decoration added on the start screen", two,
          [](MenuDocument* d, DesignPlace* p) {
              return addDecoration(d, startPlace(), "PIC\\B.BMP", p);
@@ -322,9 +396,14 @@ TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
          [](MenuDocument* d, DesignPlace* p) { return addPage(d, startPlace(), "", p); },
          "[MENU]\r\nPage1=PAGE2\r\nPage2=PAGE3\r\n[page1]\r\n\r\n[PAGE3]\r\nTitle=\r\n",
          at(PLACE_PAGE, 1)},
-        {"LF file gets LF lines", "[MENU]\nPage1=A\n\n[A]\nTitle=x\n",
+        // Windows' reader wants CR LF, whatever the file's own lines end with.
+        {"LF file gets CR LF lines", "[MENU]\nPage1=A\n\n[A]\nTitle=x\n",
          [](MenuDocument* d, DesignPlace* p) { return addEntry(d, at(PLACE_PAGE, 0), "E", p); },
-         "[MENU]\nPage1=A\n\n[A]\nTitle=x\nMenu1=ENTRY1\n\n[ENTRY1]\nTitle=E\n",
+         "[MENU]\nPage1=A\n\n[A]\nTitle=x\nMenu1=ENTRY1\r\n\r\n[ENTRY1]\r\nTitle=E\r\n",
+         at(PLACE_ENTRY, 0, 0)},
+        {"CR file gets CR LF lines", "[MENU]\rPage1=A\r\r[A]\rTitle=x\r",
+         [](MenuDocument* d, DesignPlace* p) { return addEntry(d, at(PLACE_PAGE, 0), "E", p); },
+         "[MENU]\rPage1=A\r\r[A]\rTitle=x\rMenu1=ENTRY1\r\n\r\n[ENTRY1]\r\nTitle=E\r\n",
          at(PLACE_ENTRY, 0, 0)},
         {"Shift-JIS with a second byte of 0x5C stays whole",
          "[MENU]\r\nPage1=A\r\n[A]\r\nTitle=\x95\x5C\r\n",  // 表
@@ -610,6 +689,17 @@ TEST(DesignerUndo, TypingInOneFieldIsOneStep)
     docUndo(&doc, 0);
     EXPECT_EQ(saved, doc.data);
     EXPECT_FALSE(docChanged(&doc));
+
+    // The file read again as another program left it: saved, and one undo
+    // from the changes made here.
+    setField(&doc, page, FIELD_TITLE, "Mine");
+    std::string mine = doc.data;
+    docReload(&doc, twoPages, 12, page);
+    EXPECT_EQ(std::string(twoPages, 12), doc.data);
+    EXPECT_FALSE(docChanged(&doc));
+    ASSERT_TRUE(docUndo(&doc, 0));
+    EXPECT_EQ(mine, doc.data);
+    EXPECT_TRUE(docChanged(&doc));
     docClose(&doc);
 }
 
@@ -699,14 +789,19 @@ TEST(DesignerReader, TheCheckerReadsTheCopyBeingEdited)
     ASSERT_TRUE(writeFile(dir, "MENU.DAT", twoPages));
     ASSERT_TRUE(writeFile(dir, "EDIT.DAT", "[MENU]\r\n"));
     std::string copy = hostPath(dir, "EDIT.DAT");
-    CheckOptions options = {dir.c_str(), 'Q', nullptr, 0};
+    // The folder's two names are more than the one looked at: said so.
+    CheckOptions options = {dir.c_str(), 'Q', nullptr, 0, 1};
     CheckReport report;
     ASSERT_EQ(1, runCheckOf(&options, copy.c_str(), &report));
     EXPECT_EQ(0, report.pageCount);
-    bool noPages = false;
-    for (int i = 0; i < report.findingCount; i++)
+    bool noPages = false, cut = false;
+    for (int i = 0; i < report.findingCount; i++) {
         noPages = noPages || report.findings[i].code == F_NO_PAGES;
+        cut = cut || (report.findings[i].code == F_WALK_CUT &&
+                      strcmp(report.findings[i].args[0], "1") == 0);
+    }
     EXPECT_TRUE(noPages);
+    EXPECT_TRUE(cut);
     freeReport(&report);
     ASSERT_EQ(1, runCheck(&options, &report));
     EXPECT_EQ(2, report.pageCount);

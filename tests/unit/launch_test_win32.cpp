@@ -130,9 +130,26 @@ int shellCalls;
 SHELLEXECUTEINFOA shellInfo;
 std::string shellFile, shellParameters, shellDirectory;
 
+// Whether COM was set up apartment-threaded on this thread when the shell
+// was called: asked for the other model, COM then refuses.
+bool comApartment;
+bool comIsApartment()
+{
+    typedef HRESULT(WINAPI * ComStartEx)(LPVOID, DWORD);
+    typedef void(WINAPI * ComEnd)(void);
+    HMODULE ole = LoadLibraryA("ole32.dll");
+    ComStartEx start = (ComStartEx)(void*)GetProcAddress(ole, "CoInitializeEx");
+    ComEnd end = (ComEnd)(void*)GetProcAddress(ole, "CoUninitialize");
+    HRESULT answer = start(0, COINIT_MULTITHREADED);
+    if (SUCCEEDED(answer))
+        end();
+    return answer == RPC_E_CHANGED_MODE;
+}
+
 BOOL WINAPI watchedShellStart(SHELLEXECUTEINFOA* info)
 {
     shellCalls++;
+    comApartment = comIsApartment();
     shellInfo = *info;
     shellFile = info->lpFile ? info->lpFile : "(null)";
     shellParameters = info->lpParameters ? info->lpParameters : "(null)";
@@ -210,6 +227,7 @@ protected:
                                  "\\log.txt"})
             DeleteFileA((folder + name).c_str());
         RemoveDirectoryA((folder + "\\prog").c_str());
+        RemoveDirectoryA((folder + "\\docs\\docs").c_str());
         RemoveDirectoryA((folder + "\\docs").c_str());
         RemoveDirectoryA(folder.c_str());
     }
@@ -270,9 +288,11 @@ TEST_F(LaunchWin32, ProgramStartsInItsDirectoryAndDocumentThroughTheShell)
                        prog + "\\RECSTUB.EXE"));
 
     // A .com file is neither "exe" nor "scr": the shell opens it, here by
-    // running it, in a new process that it names.
+    // running it, in a new process that it names. Written relative to the
+    // menu's folder, it starts in docs, not in the docs folder inside it.
     std::string docs = placeRecorder("docs", "RECSTUB.COM");
-    launch(docs + "\\RECSTUB.COM Doc /exit");
+    CreateDirectoryA((docs + "\\docs").c_str(), 0);
+    launch("docs\\RECSTUB.COM Doc /exit");
     ASSERT_EQ(2, launchCount);
     EXPECT_TRUE(homeIsCurrent());
     // How the shell words the command line is its own affair.
@@ -298,21 +318,21 @@ TEST_F(LaunchWin32, FailuresShowOneMessageAndRecordNothing)
         EXPECT_EQ(0, launchCount);
         EXPECT_EQ(1, boxCount);  // ours, and none of the shell's
         EXPECT_TRUE(homeIsCurrent());
-        if (GetACP() == 932) {  // the ANSI texts are Shift-JIS only there
-            wchar_t caption[16], text[64];
-            MultiByteToWideChar(932, 0, launchFailureCaption, -1, caption, 16);
-            MultiByteToWideChar(932, 0, launchFailureText(2), -1, text, 64);
-            EXPECT_TRUE(boxCaption == caption && boxText == text);
-        }
+        wchar_t caption[16], text[64];
+        MultiByteToWideChar(932, 0, launchFailureCaption, -1, caption, 16);
+        MultiByteToWideChar(932, 0, launchFailureText(2), -1, text, 64);
+        EXPECT_TRUE(boxCaption == caption && boxText == text);
     }
 }
 
-// The arguments the menu gives MessageBoxA, seen by standing in for it.
+// The arguments the menu gives the message box, seen by standing in for
+// MessageBoxW and MessageBoxA; the wide texts as Shift-JIS again.
 HWND askedOwner;
-std::string askedText, askedCaption;
+std::string askedText, askedCaption, askedBy;
 UINT askedType;
 int WINAPI recordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
+    askedBy = "A";
     askedOwner = owner;
     askedText = text ? text : "(null)";
     askedCaption = caption ? caption : "(null)";
@@ -320,9 +340,35 @@ int WINAPI recordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     return IDOK;
 }
 
+std::string toShiftJis(LPCWSTR text)
+{
+    char bytes[512];
+    if (!text || !WideCharToMultiByte(932, 0, text, -1, bytes, sizeof bytes, 0, 0))
+        return "(null)";
+    return bytes;
+}
+
+int WINAPI recordMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    askedBy = "W";
+    askedOwner = owner;
+    askedText = toShiftJis(text);
+    askedCaption = toShiftJis(caption);
+    askedType = type;
+    return IDOK;
+}
+
+// A Windows without code page 932 (a Western Windows 95).
+BOOL WINAPI without932(UINT codePage)
+{
+    return codePage != 932;
+}
+
 // The failure message box belongs to the menu: owned by the MenuSurface's
 // frame (which it disables until answered), captioned エラー, with the
-// exclamation icon and one OK button.
+// exclamation icon and one OK button. Its texts go as Unicode, converted
+// from Shift-JIS, so that any Windows with code page 932 shows them in
+// Japanese; without it, as the bytes they are.
 TEST_F(LaunchWin32, FailureBoxIsTheMenusWithOneOkButtonAndTheExclamationIcon)
 {
     HWND frame = CreateWindowExA(0, "STATIC", "frame", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
@@ -331,16 +377,29 @@ TEST_F(LaunchWin32, FailureBoxIsTheMenusWithOneOkButtonAndTheExclamationIcon)
                                    frame, (HMENU)1, GetModuleHandleA(0), 0);
     ASSERT_TRUE(frame && surface);
     const std::string missing = folder + "\\NOPROG\\MISSING.EXE";
+    ASSERT_TRUE(IsValidCodePage(932));
 
-    void* real = swapImport("user32.dll", "MessageBoxA", (void*)recordMessageBox);
-    ASSERT_TRUE(real != nullptr) << "MessageBoxA is not imported";
-    askedType = 0;
-    launch(missing, surface);
-    swapImport("user32.dll", "MessageBoxA", real);
-    EXPECT_EQ(surface, askedOwner);
-    EXPECT_EQ(std::string(launchFailureText(2)), askedText);
-    EXPECT_EQ(std::string(launchFailureCaption), askedCaption);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), askedType);
+    for (bool has932 : {true, false}) {
+        SCOPED_TRACE(has932);
+        void* realA = swapImport("user32.dll", "MessageBoxA", (void*)recordMessageBox);
+        void* realW = swapImport("user32.dll", "MessageBoxW", (void*)recordMessageBoxW);
+        void* realValid =
+            has932 ? 0 : swapImport("kernel32.dll", "IsValidCodePage", (void*)without932);
+        ASSERT_TRUE(realA && realW) << "MessageBoxA or MessageBoxW is not imported";
+        ASSERT_TRUE(has932 || realValid) << "IsValidCodePage is not imported";
+        askedType = 0;
+        askedBy.clear();
+        launch(missing, surface);
+        swapImport("user32.dll", "MessageBoxA", realA);
+        swapImport("user32.dll", "MessageBoxW", realW);
+        if (realValid)
+            swapImport("kernel32.dll", "IsValidCodePage", realValid);
+        EXPECT_EQ(has932 ? "W" : "A", askedBy);
+        EXPECT_EQ(surface, askedOwner);
+        EXPECT_EQ(std::string(launchFailureText(2)), askedText);
+        EXPECT_EQ(std::string(launchFailureCaption), askedCaption);
+        EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), askedType);
+    }
 
     // The box itself, as the system shows it.
     boxCount = 0;
@@ -385,6 +444,48 @@ TEST_F(LaunchWin32, StartedProgramsAreAskedToCloseUnlessDisabled)
     EXPECT_FALSE(hasLine(readLog(logPath), "closed\t" + pid(1)));
 }
 
+// A started program that has ended keeps its id reserved while the menu
+// runs, so the id cannot pass to another program; should a recorded id
+// name a program the menu did not start, that one is not asked to close.
+TEST_F(LaunchWin32, OnlyProgramsTheMenuStartedAndThatStillRunAreAskedToClose)
+{
+    if (GetFileAttributesA(recorder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no recorder.exe beside the tests";
+    std::string prog = placeRecorder("prog", "RECSTUB.EXE");
+    launch(prog + "\\RECSTUB.EXE Gone /exit");
+    ASSERT_EQ(1, launchCount);
+    const DWORD gone = (DWORD)launchTable[0];
+    HANDLE ended = OpenProcess(SYNCHRONIZE, FALSE, gone);
+    EXPECT_TRUE(ended != 0) << "the id of a started program was let go";
+    if (ended) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ended, 10000));
+        CloseHandle(ended);
+    }
+
+    // A program the test starts itself stands for one that was given the id.
+    std::string line = "\"" + recorder + "\" Stranger";
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION stranger;
+    ASSERT_TRUE(CreateProcessA(0, &line[0], 0, 0, FALSE, 0, 0, 0, &startup, &stranger));
+    CloseHandle(stranger.hThread);
+    CloseHandle(stranger.hProcess);
+    launchTable[0] = stranger.dwProcessId;  // ended by TearDown
+    ASSERT_TRUE(waitUntil([] { return FindWindowA("RecorderWindow", "Stranger") != 0; }));
+
+    closeLaunchedPrograms();
+
+    Sleep(500);
+    EXPECT_TRUE(FindWindowA("RecorderWindow", "Stranger") != 0);
+    EXPECT_FALSE(hasLine(readLog(logPath), "closed\t" + pid(0)));
+    // The handles go once the windows were asked.
+    ended = OpenProcess(SYNCHRONIZE, FALSE, gone);
+    EXPECT_TRUE(ended == 0);
+    if (ended)
+        CloseHandle(ended);
+}
+
 // An installer that must run elevated is started again through the shell,
 // which asks for consent; saying no there is the person's choice and shows
 // nothing. (Wine itself starts such a program without asking: its user is
@@ -399,19 +500,39 @@ TEST_F(LaunchWin32, ProgramThatNeedsElevationGoesThroughTheShell)
                                             (void*)watchedShellStart);
     ASSERT_TRUE(realCreate && realShellStart) << "imports not found";
     CommandButton* savedList = commandList;
+    // A program of the same name in the system folder, and the search mode
+    // of newer systems, which looks there before the current directory:
+    // the file the system started is still the one given to the shell.
+    char systemFolder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(systemFolder, sizeof systemFolder);
+    ASSERT_TRUE(length > 0 && length < sizeof systemFolder);
+    const std::string twin = systemFolder + std::string("\\RECSTUB.EXE");
+    ASSERT_TRUE(CopyFileA(recorder.c_str(), twin.c_str(), FALSE)) << twin;
+    typedef BOOL(WINAPI * SearchMode)(DWORD);
+    SearchMode searchMode =
+        (SearchMode)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetSearchPathMode");
+    if (searchMode)
+        searchMode(0x1);  // BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE
 
+    // The program is named by its full path, or relative to the menu's
+    // folder: the shell is given the full path of its folder either way.
     struct Case {
         DWORD shellAnswer;
+        bool relative;
         int recorded;
         int boxes;
-    } cases[] = {{0, 1, 0}, {ERROR_CANCELLED, 0, 0}, {ERROR_FILE_NOT_FOUND, 0, 1}};
+    } cases[] = {{0, false, 1, 0},
+                 {ERROR_CANCELLED, false, 0, 0},
+                 {ERROR_FILE_NOT_FOUND, false, 0, 1},
+                 {ERROR_FILE_NOT_FOUND, true, 0, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shellAnswer);
+        SCOPED_TRACE(c.relative);
         shellAnswer = c.shellAnswer;
         shellCalls = 0;
         boxCount = 0;
         launchCount = 0;
-        launch(prog + "\\RECSTUB.EXE Elevated /S");
+        launch((c.relative ? std::string("prog") : prog) + "\\RECSTUB.EXE Elevated /S");
         EXPECT_EQ(1, shellCalls);
         // The file the system's own search finds, its arguments and
         // directory, shown normally.
@@ -420,12 +541,16 @@ TEST_F(LaunchWin32, ProgramThatNeedsElevationGoesThroughTheShell)
         EXPECT_EQ(lower(prog), lower(shellDirectory));
         EXPECT_EQ(SW_SHOWNORMAL, shellInfo.nShow);
         EXPECT_TRUE(shellInfo.fMask & SEE_MASK_NOCLOSEPROCESS);
+        EXPECT_TRUE(comApartment);
         EXPECT_EQ(c.recorded, launchCount);
         EXPECT_EQ(c.boxes, boxCount);
         EXPECT_TRUE(homeIsCurrent());
     }
     swapImport("kernel32.dll", "CreateProcessA", realCreate);
     swapImport("shell32.dll", "ShellExecuteExA", (void*)realShellStart);
+    if (searchMode)
+        searchMode(0x10000);  // BASE_SEARCH_PATH_DISABLE_SAFE_SEARCHMODE
+    DeleteFileA(twin.c_str());
     EXPECT_EQ(savedList, commandList);
     // The one start the shell made is the recorder's, in the program's
     // directory, and is recorded (how the shell words the command line is

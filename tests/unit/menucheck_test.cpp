@@ -30,10 +30,30 @@
 namespace {
 
 
+// A 24x24 picture of 16 bits a pixel with bit-field masks.
+std::string bitFieldsFile(unsigned red, unsigned green, unsigned blue)
+{
+    std::string s = bmpFile(24, 24, 16);
+    std::string masks;
+    for (unsigned mask : {red, green, blue})
+        for (int i = 0; i < 4; i++)
+            masks += char((mask >> (8 * i)) & 255);
+    s.insert(14 + 40, masks);
+    s[14 + 16] = 3;  // BI_BITFIELDS
+    unsigned size = (unsigned)s.size(), offset = 14 + 40 + 12;
+    for (int i = 0; i < 4; i++) {
+        s[2 + i] = char((size >> (8 * i)) & 255);
+        s[10 + i] = char((offset >> (8 * i)) & 255);
+    }
+    return s;
+}
+
 // Contents by name, so that a table row needs only names: pictures by
 // their stem, anything else a stand-in program.
 std::string contentFor(const std::string& name)
 {
+    if (name.find(".INF") != std::string::npos)
+        return "[autorun]\r\nopen=MENU.EXE\r\nicon=MENU.EXE,0\r\n";
     if (name.find(".BMP") == std::string::npos)
         return "MZ";
     if (name.find("NOTBM") != std::string::npos)
@@ -42,6 +62,12 @@ std::string contentFor(const std::string& name)
         return bmpFile(700, 32);
     if (name.find("TRUNC") != std::string::npos)
         return bmpFile(24, 24).substr(0, 100);
+    if (name.find("HUGE") != std::string::npos)
+        return bmpFile(2049, 2048, 8);  // 2049 x 2048 x 4 bytes: just over 16 MB
+    if (name.find("MASK") != std::string::npos)
+        return bitFieldsFile(name.find("565") != std::string::npos ? 0xF800 : 0x0F00,
+                             name.find("565") != std::string::npos ? 0x07E0 : 0x00F0,
+                             name.find("565") != std::string::npos ? 0x001F : 0x000F);
     return bmpFile(24, 24);
 }
 
@@ -72,7 +98,7 @@ struct Disc {
     const CheckReport& check(char drive = 'Q', const unsigned char* palette = 0, int count = 0)
     {
         freeReport(&report);
-        CheckOptions options = {dir.c_str(), drive, palette, count};
+        CheckOptions options = {dir.c_str(), drive, palette, count, 0};
         ran = runCheck(&options, &report);
         EXPECT_EQ(1, ran) << dir;
         return report;
@@ -108,7 +134,10 @@ struct FindingCase {
     const char* where;  // the finding's place
     const char* arg0;   // its first argument, or null
     int problems;       // errors and warnings in all
+    const char* autorun = nullptr;  // autorun.inf; null: the usual one; "-": none at the root
 };
+
+const char* const goReadme = "+Command1=Go,README.TXT\r\n";
 
 const FindingCase findingCases[] = {
     {"no MENU.DAT", nullptr, "", F_MENU_MISSING, FINDING_ERROR, "MENU.DAT", nullptr, 1},
@@ -221,8 +250,69 @@ const FindingCase findingCases[] = {
      "+Command1=Go,README.TXT\r\n", "README.TXT|"
      "A234567890123456789012345678901234567890123456789012345678901234567.TXT",
      F_JOLIET_LONG, FINDING_ERROR, nullptr, "71", 2},
+    // Windows 95, 98 and Me: 16-bit coordinates, three kinds of masks, 16 MB
+    // bitmaps, 64 KB profiles (the file is padded out below).
+    {"a picture beyond 16-bit coordinates", "+Bmp1=A.BMP,40000,0\r\n", "A.BMP",
+     F_W9X_COORDINATES, FINDING_WARNING, "[E] Bmp1", "(40011,105)-(40035,129)", 2},
+    {"a button whose right side passes 32767",
+     "+Command1=Go,README.TXT\r\nBtnPos1=32700,0\r\n", "README.TXT", F_W9X_COORDINATES,
+     FINDING_WARNING, "[E] Command1", "(32711,105)-(32835,137)", 2},
+    {"4-4-4 bit-field masks", "+Bmp1=MASK444.BMP\r\n", "MASK444.BMP", F_W9X_MASKS,
+     FINDING_WARNING, "Q:\\MASK444.BMP", "0x00000F00", 1},
+    {"a picture over 16 MB as a bitmap", "+Bmp1=HUGE.BMP\r\n", "HUGE.BMP", F_W9X_BITMAP_SIZE,
+     FINDING_WARNING, "Q:\\HUGE.BMP", "16785408", 11},
+    {"MENU.DAT over 64 KB", "+Command1=Go,README.TXT\r\n", "README.TXT", F_W9X_PROFILE_SIZE,
+     FINDING_WARNING, "MENU.DAT", nullptr, 1},
     {"eight directories deep", "+Command1=Go,README.TXT\r\n", "README.TXT|A\\B\\C\\D\\E\\F\\G\\H\\X.TXT",
      F_ISO_DEPTH, FINDING_WARNING, "A\\B\\C\\D\\E\\F\\G\\H", nullptr, 1},
+    // autorun.inf
+    {"no autorun.inf", goReadme, "README.TXT", F_NO_AUTORUN, FINDING_NOTE, "autorun.inf",
+     nullptr, 0, "-"},
+    {"the disc's root one folder down", goReadme, "README.TXT|DISC\\AUTORUN.INF",
+     F_BELOW_ROOT, FINDING_WARNING, "DISC\\AUTORUN.INF", "DISC\\AUTORUN.INF", 1, "-"},
+    {"no [autorun] section", goReadme, "README.TXT", F_AUTORUN_NO_SECTION, FINDING_ERROR,
+     "autorun.inf", nullptr, 1, "open=MENU.EXE\r\n"},
+    {"a byte-order mark", goReadme, "README.TXT", F_AUTORUN_ENCODING,
+     FINDING_WARNING, "autorun.inf", "UTF-8", 1, "\xEF\xBB\xBF[autorun]\r\nopen=MENU.EXE\r\n"},
+    {"nothing to start", goReadme, "README.TXT", F_AUTORUN_NO_OPEN, FINDING_WARNING,
+     "autorun.inf", nullptr, 1, "[autorun]\r\nicon=MENU.EXE\r\nopen=\r\n"},
+    {"open names a file not there", goReadme, "README.TXT", F_AUTORUN_MISSING, FINDING_ERROR,
+     "autorun.inf OPEN", "START.EXE", 1, "[AutoRun]\r\nOPEN=START.EXE /X\r\n"},
+    {"a quoted program in a folder not there", goReadme, "README.TXT|BIN\\START.EXE",
+     F_AUTORUN_MISSING, FINDING_ERROR, "autorun.inf open", "BIN\\GO.EXE", 1,
+     "[autorun]\r\nopen=\"BIN\\GO.EXE\" -x\r\n"},
+    {"a menu command's program not there", goReadme, "README.TXT", F_AUTORUN_MISSING,
+     FINDING_ERROR, "autorun.inf shell\\readme\\command", "TOOLS\\VIEW.EXE", 1,
+     "[autorun]\r\nopen=MENU.EXE\r\nshell\\readme\\command=TOOLS\\VIEW.EXE README.TXT\r\n"
+     "shell\\notes\\command=notepad.exe README.TXT\r\n"},
+    {"open on another drive", goReadme, "README.TXT", F_AUTORUN_OFF_DISC, FINDING_WARNING,
+     "autorun.inf open", "C:\\GO.EXE", 1, "[autorun]\r\nopen=C:\\GO.EXE\r\n"},
+    {"open names a document", goReadme, "README.TXT", F_AUTORUN_OPEN_DOCUMENT, FINDING_WARNING,
+     "autorun.inf open", "README.TXT", 1, "[autorun]\r\nopen=README.TXT\r\n"},
+    {"a long program name", goReadme, "README.TXT|LAUNCHER2.EXE", F_AUTORUN_NOT_8_3,
+     FINDING_NOTE, "autorun.inf open", "launcher2.exe", 1,
+     "[autorun]\r\nopen=launcher2.exe\r\n"},
+    {"an icon not there", goReadme, "README.TXT", F_AUTORUN_ICON, FINDING_WARNING,
+     "autorun.inf icon", "DISC.ICO", 1, "[autorun]\r\nopen=MENU.EXE\r\nicon=DISC.ICO,0\r\n"},
+    {"a label longer than Windows shows", goReadme, "README.TXT", F_AUTORUN_LABEL_LONG,
+     FINDING_WARNING, "autorun.inf label", "33", 1,
+     "[autorun]\r\nopen=MENU.EXE\r\nlabel=123456789012345678901234567890123\r\n"},
+    // サンプル in UTF-8, not Shift-JIS.
+    {"a label in UTF-8", goReadme, "README.TXT", F_AUTORUN_LABEL_CODE, FINDING_WARNING,
+     "autorun.inf label", "\xe3\x82\xb5\xe3\x83\xb3\xe3\x83\x97\xe3\x83\xab", 1,
+     "[autorun]\r\nopen=MENU.EXE\r\nlabel=\xe3\x82\xb5\xe3\x83\xb3\xe3\x83\x97\xe3\x83\xab\r\n"},
+    {"UseAutoPlay", goReadme, "README.TXT", F_AUTORUN_USEAUTOPLAY, FINDING_WARNING,
+     "autorun.inf UseAutoPlay", nullptr, 1, "[autorun]\r\nopen=MENU.EXE\r\nUseAutoPlay=1\r\n"},
+    // 32 two-byte characters of Shift-JIS are a label that fits.
+    {"action is for USB drives", goReadme, "README.TXT", F_AUTORUN_CD_IGNORES, FINDING_NOTE,
+     "autorun.inf action", "action", 0,
+     "[autorun]\r\nopen=MENU.EXE\r\naction=Start\r\nlabel="
+     "\x83\x54\x83\x93\x83\x76\x83\x8b\x83\x54\x83\x93\x83\x76\x83\x8b"
+     "\x83\x54\x83\x93\x83\x76\x83\x8b\x83\x54\x83\x93\x83\x76\x83\x8b"
+     "\x83\x54\x83\x93\x83\x76\x83\x8b\x83\x54\x83\x93\x83\x76\x83\x8b"
+     "\x83\x54\x83\x93\x83\x76\x83\x8b\x83\x54\x83\x93\x83\x76\x83\x8b\r\n"},
+    {"a key Windows never reads", goReadme, "README.TXT", F_AUTORUN_UNKNOWN_KEY,
+     FINDING_WARNING, "autorun.inf run", "run", 1, "[autorun]\r\nopen=MENU.EXE\r\nrun=MENU.EXE\r\n"},
 };
 
 TEST(MenuCheck, EachFindingOnItsOwnDisc)
@@ -230,12 +320,19 @@ TEST(MenuCheck, EachFindingOnItsOwnDisc)
     for (const FindingCase& c : findingCases) {
         SCOPED_TRACE(c.name);
         Disc disc;
-        disc.standard();
+        disc.files("MENU.EXE");
+        if (!c.autorun)
+            disc.files("AUTORUN.INF");
+        else if (strcmp(c.autorun, "-") != 0)
+            disc.file("autorun.inf", c.autorun);
         disc.files(c.files);
         if (c.menu) {
             std::string menu = c.menu[0] == '+' ? std::string(entryHead) + (c.menu + 1) : c.menu;
             if (c.code == F_BOM_UTF16)
                 menu.assign(c.menu, 6);
+            if (c.code == F_W9X_PROFILE_SIZE)
+                while (menu.size() <= 65536)
+                    menu += ";" + std::string(77, '-') + "\r\n";
             disc.file("MENU.DAT", menu);
         }
         disc.check();
@@ -323,7 +420,7 @@ TEST(MenuCheck, StatusFollowsTheWorstFinding)
 
 TEST(MenuCheck, MissingFolderCannotBeChecked)
 {
-    CheckOptions options = {"/no/such/folder/anywhere", 'Q', nullptr, 0};
+    CheckOptions options = {"/no/such/folder/anywhere", 'Q', nullptr, 0, 0};
     CheckReport r;
     EXPECT_EQ(0, runCheck(&options, &r));
     freeReport(&r);
@@ -776,7 +873,7 @@ TEST(MenuCheck, StagedSampleIsClean)
 // clicks point at SETUP\SETUP.EXE, and nothing else is wrong.
 TEST(MenuCheck, SampleFolderLacksOnlyTheInstaller)
 {
-    CheckOptions options = {nullptr, 'Q', nullptr, 0};
+    CheckOptions options = {nullptr, 'Q', nullptr, 0, 0};
     std::string dir = sampleDir();
     options.folder = dir.c_str();
     CheckReport r;

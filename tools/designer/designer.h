@@ -60,8 +60,12 @@ enum {
     RECENT_FOLDERS = 6,
 };
 
-enum { TIMER_CHECK = 1, CHECK_DELAY_MS = 300 };
-enum { TIMER_OUTLINE = 2 };
+enum { TIMER_CHECK = 1, CHECK_DELAY_MS = 300, TIMER_TEST_RUN = 2, TEST_RUN_POLL_MS = 250,
+       TIMER_OUTLINE = 3 };
+
+// Files and folders of the disc folder looked at: a folder with more is
+// opened only when the author says so.
+enum { FOLDER_NAMES = 10000 };
 
 // Layout of the frame's client area.
 enum {
@@ -144,6 +148,8 @@ bool sharedKey(WPARAM key);
 
 void createPanel(HWND frame);
 void refreshPanel(void);
+// The next refresh fills every field anew, the one typed in too (undo, redo).
+void refillPanel(void);
 void onPanelCommand(int id, int code);
 HBRUSH panelColour(HDC dc, HWND control);
 void fillFindings(void);
@@ -151,11 +157,13 @@ void onFindingChosen(void);
 
 // --- Files and checks (files_win32.cpp) --------------------------------------------------
 
-bool openFolder(const std::wstring& path);
+// askedToSave: the author was asked about unsaved changes already.
+bool openFolder(const std::wstring& path, bool askedToSave = false);
+// The system's words for an error, in the window's language where it has them.
+std::wstring systemMessage(DWORD error);
 bool saveDocument(void);
 // Asks about unsaved changes; false when the person cancels.
 bool mayLeaveDocument(void);
-void testRun(void);
 // Writes the document to the copy the model reads; false when it cannot.
 bool writeWorkingCopy(void);
 void removeWorkingCopy(void);
@@ -165,7 +173,20 @@ void runChecks(void);
 // folder; false when none was chosen or it cannot be used.
 bool choosePicture(std::string* name);
 void updateTitle(void);
+// What is said about the file now (UTF-8); *plain: nothing worth a box.
+std::string currentFileNote(bool* plain = 0);
 
+// --- Test run (testrun_win32.cpp) -----------------------------------------------------
+
+// The drive letter the disc folder has in the test run and in the checks:
+// the folder's own when it is a drive's root, else Q or, taken, a free one.
+char discDrive(void);
+void folderOpened(void);  // a new folder: its letter is chosen again
+// Starts MENU.EXE from that drive, on the page and entry selected; unsaved
+// changes are tested from a temporary copy.
+void testRun(void);
+void onTestRunTimer(void);
+void endTestRun(void);  // the drive and the copy given back
 // After every change of the document: the picture, the panel and, a moment
 // later, the findings.
 void documentChanged(void);

@@ -44,6 +44,15 @@ void docMarkSaved(MenuDocument* doc)
     doc->saved = doc->data;
 }
 
+void docReload(MenuDocument* doc, const char* bytes, size_t size, const DesignPlace& place)
+{
+    docBegin(doc, place, 0);
+    doc->data.assign(bytes, size);
+    dropIndex(doc);
+    docEnd(doc, place);
+    doc->saved = doc->data;
+}
+
 // Puts a step's bytes back (undo) or in again (redo).
 static void applyStep(MenuDocument* doc, const DocStep& step, bool forward)
 {
@@ -127,6 +136,10 @@ std::string docRead(MenuDocument* doc, const char* section, const char* key)
     return whole;
 }
 
+// Windows' profile reader wants CR LF: new lines end so whatever the
+// file's other lines do.
+const char newLineBreak[] = "\r\n";
+
 // Runs one of the profile rewriters of menu/ini.h over the data: they
 // tell the length they need, so a second call has room when the first had
 // not.
@@ -141,8 +154,8 @@ static void rewrite(MenuDocument* doc, const char* section, const char* key, con
     for (int pass = 0; pass < 2; pass++) {
         size_t n = rename ? iniRenameKey(doc->data.data(), doc->data.size(), section, key, value,
                                          &out[0], out.size())
-                          : iniRewrite(doc->data.data(), doc->data.size(), section, key, value,
-                                       &out[0], out.size());
+                          : iniRewriteBreak(doc->data.data(), doc->data.size(), section, key,
+                                            value, newLineBreak, &out[0], out.size());
         bool fitted = n <= out.size();
         out.resize(n);
         if (fitted)

@@ -53,12 +53,18 @@ void docOpen(MenuDocument* doc, const char* bytes, size_t size);
 void docClose(MenuDocument* doc);
 bool docChanged(const MenuDocument* doc);  // differs from what is on disk
 void docMarkSaved(MenuDocument* doc);
+// The file as it is on disk now, read again: one change that Undo takes
+// back, and what is saved.
+void docReload(MenuDocument* doc, const char* bytes, size_t size, const DesignPlace& place);
 
 // One change, however many keys it rewrites, is made between docBegin and
 // docEnd. A change whose merge key equals that of the last one, with
 // nothing saved or undone in between, becomes part of it (typing).
 void docBegin(MenuDocument* doc, const DesignPlace& place, int merge);
 void docEnd(MenuDocument* doc, const DesignPlace& place);
+
+// The line break of every line a change adds.
+extern const char newLineBreak[];  // CR LF
 
 // The value the profile reader gives for the key (blanks and one pair of
 // quotation marks taken off), whole; "" when there is none.

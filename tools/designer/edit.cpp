@@ -156,8 +156,10 @@ static bool sectionNamed(MenuDocument* doc, const std::string& name)
             continue;  // the reader sees only the first of that name
         bool main = sameKeyName(sec.name, mainSection);
         for (int k = sec.firstKey; k < sec.firstKey + sec.keyCount; k++) {
+            // A list key made a comment still names its section.
             const char* key = s.scan.keys[k].name;
-            if (!isListKey(key, "Menu") && !(main && isListKey(key, "Page")))
+            const char* bare = key[0] == ';' ? key + 1 : key;
+            if (!isListKey(bare, "Menu") && !(main && isListKey(bare, "Page")))
                 continue;
             std::string value = cut(docRead(doc, sec.name, key), NAME_BYTES);
             if (!value.empty() && sameKeyName(value.c_str(), name.c_str()))
@@ -176,14 +178,16 @@ static std::string freshSection(MenuDocument* doc, const char* prefix)
     }
 }
 
-static const char* lineBreakOf(const std::string& data)
+// Line breaks at the end of the data: CR LF, CR or LF count one each.
+static int trailingBreaks(const std::string& d)
 {
-    size_t at = data.find_first_of("\r\n");
-    if (at == std::string::npos)
-        return "\r\n";
-    if (data[at] == '\n')
-        return "\n";
-    return at + 1 < data.size() && data[at + 1] == '\n' ? "\r\n" : "\r";
+    int n = 0;
+    size_t at = d.size();
+    while (at > 0 && (d[at - 1] == '\n' || d[at - 1] == '\r')) {
+        at -= at >= 2 && d[at - 1] == '\n' && d[at - 2] == '\r' ? 2 : 1;
+        n++;
+    }
+    return n;
 }
 
 // A new section at the end of the file, after a blank line when the file
@@ -191,12 +195,9 @@ static const char* lineBreakOf(const std::string& data)
 static void newSection(MenuDocument* doc, const std::string& name, const char* title)
 {
     const std::string& d = doc->data;
-    if (!d.empty() && (d.back() == '\n' || d.back() == '\r')) {
-        size_t last = d.find_last_not_of("\r\n");
-        bool blank = last == std::string::npos || d.size() - last - 1 > strlen(lineBreakOf(d));
-        if (!blank)
-            doc->data += lineBreakOf(d);
-    }
+    int breaks = trailingBreaks(d);
+    if (breaks == 1 && d.find_first_not_of("\r\n") != std::string::npos)
+        doc->data += newLineBreak;
     docWrite(doc, name.c_str(), "Title", title ? title : "");
 }
 
@@ -209,6 +210,61 @@ static void putKey(MenuDocument* doc, const std::string& section, const char* pr
              value.empty() ? 0 : value.c_str());
 }
 
+// The lines of a key in the section the reader reads: the first section
+// of that name; comments are nobody's.
+static int linesOfKey(MenuDocument* doc, const std::string& section, const std::string& key)
+{
+    Scan s(doc);
+    int i = findSection(&s.scan, section.c_str());
+    if (i < 0)
+        return 0;
+    const ScanSection& sec = s.scan.sections[i];
+    int n = 0;
+    for (int k = sec.firstKey; k < sec.firstKey + sec.keyCount; k++)
+        n += !s.scan.keys[k].comment && sameKeyName(s.scan.keys[k].name, key.c_str());
+    return n;
+}
+
+// Every line of the key made a comment where it stands: the menu no
+// longer reads it, and nothing the author wrote is lost.
+static void parkKey(MenuDocument* doc, const std::string& section, const std::string& key)
+{
+    for (int n = linesOfKey(doc, section, key); n > 0; n--)
+        docRename(doc, section.c_str(), key.c_str(), (";" + key).c_str());
+}
+
+// A name no menu key has, for a moment.
+static const char swapKey[] = "\x7F\x7F";
+
+// The reader takes the first of two lines of a name: the others are made
+// comments, so that renaming or deleting the first cannot bring one of them
+// into the menu.
+static void unshadow(MenuDocument* doc, const std::string& section, const std::string& key)
+{
+    if (linesOfKey(doc, section, key) < 2)
+        return;
+    docRename(doc, section.c_str(), key.c_str(), swapKey);
+    parkKey(doc, section, key);
+    docRename(doc, section.c_str(), swapKey, key.c_str());
+}
+
+// Renames the key the reader reads, when there is one.
+static void renameRead(MenuDocument* doc, const std::string& section, const std::string& key,
+                       const std::string& newKey)
+{
+    if (linesOfKey(doc, section, key) > 0)
+        docRename(doc, section.c_str(), key.c_str(), newKey.c_str());
+}
+
+// Before item n (1-based) of a list is written: item n + 1, behind the gap
+// that ends the list, would be read after it; it is made a comment.
+static void parkBehind(MenuDocument* doc, const std::string& section, const char* prefix, int n,
+                       size_t size, int limit)
+{
+    if (n + 1 <= limit && !cut(readKey(doc, section, prefix, n + 1), size).empty())
+        parkKey(doc, section, keyName(prefix, n + 1));
+}
+
 // Items index+1 .. count-1 move down one number; the last number goes.
 // A list of one key (Page%d, Menu%d, Bmp%d) keeps its lines and moves the
 // values; a button's keys are renamed where they stand, so that each
@@ -219,20 +275,20 @@ static void closeGap(MenuDocument* doc, const std::string& section, KeyFamily fa
     for (int f = 0; f < family.count; f++) {
         const char* prefix = family.prefixes[f];
         if (family.count == 1) {
+            unshadow(doc, section, keyName(prefix, count));
             for (int n = index + 1; n < count; n++)
                 putKey(doc, section, prefix, n, readKey(doc, section, prefix, n + 1));
             putKey(doc, section, prefix, count, std::string());
             continue;
         }
-        putKey(doc, section, prefix, index + 1, std::string());
+        for (int n = index + 1; n <= count; n++)
+            unshadow(doc, section, keyName(prefix, n));
+        if (linesOfKey(doc, section, keyName(prefix, index + 1)) > 0)
+            putKey(doc, section, prefix, index + 1, std::string());
         for (int n = index + 2; n <= count; n++)
-            docRename(doc, section.c_str(), keyName(prefix, n).c_str(),
-                      keyName(prefix, n - 1).c_str());
+            renameRead(doc, section, keyName(prefix, n), keyName(prefix, n - 1));
     }
 }
-
-// A name no menu key has, for a moment.
-static const char swapKey[] = "\x7F\x7F";
 
 static void swapItems(MenuDocument* doc, const std::string& section, KeyFamily family, int a,
                       int b)
@@ -247,9 +303,13 @@ static void swapItems(MenuDocument* doc, const std::string& section, KeyFamily f
             continue;
         }
         std::string keyA = keyName(prefix, a + 1), keyB = keyName(prefix, b + 1);
-        docRename(doc, section.c_str(), keyA.c_str(), swapKey);
-        docRename(doc, section.c_str(), keyB.c_str(), keyA.c_str());
-        docRename(doc, section.c_str(), swapKey, keyB.c_str());
+        unshadow(doc, section, keyA);
+        unshadow(doc, section, keyB);
+        bool hadA = linesOfKey(doc, section, keyA) > 0;
+        renameRead(doc, section, keyA, swapKey);
+        renameRead(doc, section, keyB, keyA);
+        if (hadA)
+            docRename(doc, section.c_str(), swapKey, keyB.c_str());
     }
 }
 
@@ -276,6 +336,8 @@ static void addListedSection(MenuDocument* doc, const DesignPlace& before,
 {
     std::string name = freshSection(doc, prefix);
     docBegin(doc, before, 0);
+    parkBehind(doc, list, key, n + 1, LIST_VALUE_BYTES,
+               sameKeyName(key, "Page") ? PAGE_SLOTS : 1 << 30);
     putKey(doc, list, key, n + 1, name);
     newSection(doc, name, title);
     docEnd(doc, after);
@@ -316,9 +378,10 @@ bool addButton(MenuDocument* doc, const DesignPlace& before, const char* caption
     DesignPlace after = makePlace(PLACE_BUTTON, before.page, before.entry, n);
     docBegin(doc, before, 0);
     // Keys left above the old count were never read; the new button must
-    // not pick them up.
+    // not pick them up, nor the button behind the gap come back with it.
     for (int f = 1; f < 4; f++)
-        putKey(doc, section, buttonKeys[f], n + 1, std::string());
+        parkKey(doc, section, keyName(buttonKeys[f], n + 1));
+    parkBehind(doc, section, "Command", n + 1, COMMAND_COUNT_BYTES, 1 << 30);
     putKey(doc, section, "Command", n + 1, std::string(caption ? caption : "") + ",");
     docEnd(doc, after);
     give(place, after);
@@ -334,6 +397,7 @@ bool addDecoration(MenuDocument* doc, const DesignPlace& before, const char* fil
     int n = countDecorations(doc, section);
     DesignPlace after = makePlace(PLACE_DECORATION, before.page, before.entry, n);
     docBegin(doc, before, 0);
+    parkBehind(doc, section, "Bmp", n + 1, PICTURE_VALUE_BYTES, 1 << 30);
     putKey(doc, section, "Bmp", n + 1, std::string(file) + ",0,0");
     docEnd(doc, after);
     give(place, after);

@@ -25,7 +25,7 @@ static bool existedOnDisk;        // MENU.DAT was there when opened or saved
 
 enum { MAX_MENU_BYTES = 16 * 1024 * 1024 };  // as the checker: no menu is larger
 
-static std::wstring systemMessage(DWORD error)
+std::wstring systemMessage(DWORD error)
 {
     wchar_t* text = 0;
     // In the window's language where the system has it, else in its own.
@@ -158,10 +158,14 @@ void runChecks(void)
     // designer's are given back first and read again after.
     releaseSurface();
     freeReport(&checkReport);
-    CheckOptions options = {folderAnsi.c_str(), 'Q', backgroundPalette, backgroundPaletteCount};
+    // The drive letter is the test run's, so that what the checker and the
+    // panel say a click starts is what the test run starts.
+    CheckOptions options = {folderAnsi.c_str(), discDrive(), backgroundPalette,
+                            backgroundPaletteCount, FOLDER_NAMES};
     bool checked = runCheckOf(&options, workingCopy.c_str(), &checkReport) != 0;
     copyText(homeDir, sizeof homeDir, folderAnsi.c_str());
     readerLines = readerDifferences(&document, workingCopy.c_str());
+    fileNote = currentFileNote();
     fillFindings();
     if (!checked)
         SetDlgItemTextW(frameWindow, IDC_FINDINGS_HEAD, say(T_CHECK_FAILED).c_str());
@@ -199,9 +203,81 @@ static std::string noteOf(Text text, const std::string& a1 = "", const std::stri
     return narrowUtf8(say(text, a1, a2));
 }
 
-bool openFolder(const std::wstring& path)
+// What is said about the file above the findings, from what it is now:
+// new until first saved, its encoding, the lines Windows reads otherwise.
+std::string currentFileNote(bool* plain)
 {
-    if (!mayLeaveDocument())
+    std::string note;
+    bool quiet = true;  // said in the status line only, no box
+    const unsigned char* data = (const unsigned char*)document.data.data();
+    size_t size = document.data.size();
+    if (!existedOnDisk) {
+        note = noteOf(T_OPEN_NEW);
+    } else if (readOnly) {
+        note = noteOf(T_OPEN_UTF16);
+        quiet = false;
+    } else if ((size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) ||
+               looksUtf8(data, size)) {
+        note = noteOf(T_OPEN_UTF8);
+        quiet = false;
+    } else {
+        long bad = firstBadSjis(data, size, 0);
+        if (bad >= 0) {
+            note = noteOf(T_OPEN_BAD_SJIS, number(lineOfByte(bad)));
+            quiet = false;
+        }
+    }
+    if (!readerLines.empty()) {
+        std::string more = noteOf(T_OPEN_DIFF, number((long long)readerLines.size()),
+                                  number(readerLines[0]));
+        note = note.empty() ? more : note + " " + more;
+        quiet = false;
+    }
+    if (plain)
+        *plain = quiet;
+    return note;
+}
+
+// Names below a folder, counted up to most + 1 and no deeper than a disc
+// goes.
+static int countNames(const std::wstring& dir, int most, int depth)
+{
+    int n = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L".."))
+            continue;
+        n++;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && depth < 9 && n <= most)
+            n += countNames(dir + L"\\" + found.cFileName, most - n, depth + 1);
+    } while (n <= most && FindNextFileW(search, &found));
+    FindClose(search);
+    return n;
+}
+
+// A drive's root that is no disc, or a folder larger than any disc's, is
+// opened only when the author says so.
+static bool mayOpenLarge(const std::wstring& chosen)
+{
+    std::wstring base = chosen.size() == 3 ? chosen.substr(0, 2) : chosen;
+    bool root = chosen.size() == 3 && chosen[1] == L':';
+    if (root && GetFileAttributesW((base + L"\\MENU.DAT").c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetFileAttributesW((base + L"\\MENU.EXE").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return ask(T_OPEN_ROOT, MB_YESNO | MB_DEFBUTTON2, narrowUtf8(chosen),
+                   number(FOLDER_NAMES)) == IDYES;
+    if (countNames(base, FOLDER_NAMES, 0) > FOLDER_NAMES)
+        return ask(T_OPEN_LARGE, MB_YESNO | MB_DEFBUTTON2, narrowUtf8(chosen),
+                   number(FOLDER_NAMES)) == IDYES;
+    return true;
+}
+
+bool openFolder(const std::wstring& path, bool askedToSave)
+{
+    if (!askedToSave && !mayLeaveDocument())
         return false;
     wchar_t full[MAX_PATH];
     DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, 0);
@@ -230,6 +306,8 @@ bool openFolder(const std::wstring& path)
         tell(say(T_OPEN_PATH), MB_ICONERROR);
         return false;
     }
+    if (!mayOpenLarge(chosen))
+        return false;
 
     std::wstring previous = folder;
     folder = chosen;
@@ -247,39 +325,17 @@ bool openFolder(const std::wstring& path)
     docOpen(&document, bytes.data(), bytes.size());
     existedOnDisk = found;
     folderAnsi = ansi;
-    readOnly = false;
-    fileNote.clear();
-    bool plain = true;  // said in the status line only, no box
     const unsigned char* data = (const unsigned char*)document.data.data();
     size_t size = document.data.size();
-    if (!found) {
-        fileNote = noteOf(T_OPEN_NEW);
-    } else if (size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) ||
-                             (data[0] == 0xFE && data[1] == 0xFF))) {
-        readOnly = true;
-        fileNote = noteOf(T_OPEN_UTF16);
-        plain = false;
-    } else if ((size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) ||
-               looksUtf8(data, size)) {
-        fileNote = noteOf(T_OPEN_UTF8);
-        plain = false;
-    } else {
-        long bad = firstBadSjis(data, size, 0);
-        if (bad >= 0) {
-            fileNote = noteOf(T_OPEN_BAD_SJIS, number(lineOfByte(bad)));
-            plain = false;
-        }
-    }
+    readOnly = found && size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) ||
+                                      (data[0] == 0xFE && data[1] == 0xFF));
     copyText(homeDir, sizeof homeDir, folderAnsi.c_str());
     writtenOnce = false;
     writeWorkingCopy();
     readerLines = readerDifferences(&document, workingCopy.c_str());
-    if (!readerLines.empty()) {
-        std::string more = noteOf(T_OPEN_DIFF, number((long long)readerLines.size()),
-                                  number(readerLines[0]));
-        fileNote = fileNote.empty() ? more : fileNote + " " + more;
-        plain = false;
-    }
+    bool plain = true;
+    fileNote = currentFileNote(&plain);
+    folderOpened();
     place = startPlace();
     updateTitle();
     runChecks();
@@ -293,8 +349,38 @@ bool openFolder(const std::wstring& path)
 
 static bool saveFailed(DWORD error)
 {
+    setStatus(say(T_NOT_SAVED));
     tell(say(T_SAVE_FAILED, narrowUtf8(systemMessage(error))), MB_ICONERROR);
     return false;
+}
+
+// A message box whose Yes and No buttons say what they do.
+static HHOOK boxHook;
+static Text boxYes, boxNo, boxCancel;
+
+static LRESULT CALLBACK nameButtons(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        SetDlgItemTextW((HWND)wParam, IDYES, say(boxYes).c_str());
+        SetDlgItemTextW((HWND)wParam, IDNO, say(boxNo).c_str());
+        SetDlgItemTextW((HWND)wParam, IDCANCEL, say(boxCancel).c_str());
+        UnhookWindowsHookEx(boxHook);
+        boxHook = 0;
+    }
+    return CallNextHookEx(0, code, wParam, lParam);
+}
+
+static int askNamed(Text text, Text yes, Text no, Text cancel)
+{
+    boxYes = yes;
+    boxNo = no;
+    boxCancel = cancel;
+    boxHook = SetWindowsHookExW(WH_CBT, nameButtons, 0, GetCurrentThreadId());
+    int answer = ask(text, MB_YESNOCANCEL | MB_DEFBUTTON3);
+    if (boxHook)
+        UnhookWindowsHookEx(boxHook);
+    boxHook = 0;
+    return answer;
 }
 
 bool saveDocument(void)
@@ -302,6 +388,7 @@ bool saveDocument(void)
     if (folder.empty())
         return false;
     if (readOnly) {
+        setStatus(say(T_NOT_SAVED));
         tell(say(T_SAVE_READONLY_DOC), MB_ICONINFORMATION);
         return false;
     }
@@ -313,11 +400,23 @@ bool saveDocument(void)
     bool tooBig = false;
     bool there = readWhole(target, &onDisk, &error, &tooBig);
     if ((there || tooBig) != existedOnDisk || (there && onDisk != document.saved)) {
-        if (ask(T_SAVE_CHANGED, MB_YESNO | MB_DEFBUTTON2) != IDYES)
+        int answer = askNamed(T_SAVE_CHANGED, T_BUTTON_OVERWRITE, T_BUTTON_RELOAD,
+                              T_BUTTON_CANCEL);
+        if (answer == IDNO && !tooBig) {
+            docReload(&document, onDisk.data(), onDisk.size(), place);
+            existedOnDisk = there;
+            documentChanged();
+            setStatus(say(T_RELOADED));
             return false;
+        }
+        if (answer != IDYES) {
+            setStatus(say(T_NOT_SAVED_CHANGED));
+            return false;
+        }
     }
     DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        setStatus(say(T_NOT_SAVED));
         tell(say(T_SAVE_READONLY_FILE), MB_ICONERROR);
         return false;
     }
@@ -339,6 +438,7 @@ bool saveDocument(void)
     docMarkSaved(&document);
     existedOnDisk = true;
     updateTitle();
+    SetTimer(frameWindow, TIMER_CHECK, CHECK_DELAY_MS, 0);  // the notes are new too
     setStatus(say(T_SAVED, narrowUtf8(target)));
     return true;
 }
@@ -424,50 +524,4 @@ bool choosePicture(std::string* name)
         return false;
     }
     return true;
-}
-
-// --- Test run -----------------------------------------------------------------------------------
-
-void testRun(void)
-{
-    if (folder.empty()) {
-        tell(say(T_NO_FOLDER), MB_ICONINFORMATION);
-        return;
-    }
-    if (docChanged(&document)) {
-        int answer = ask(T_TEST_SAVE_FIRST, MB_YESNOCANCEL);
-        if (answer == IDCANCEL || (answer == IDYES && !saveDocument()))
-            return;
-    }
-    std::wstring exe = inFolder(L"MENU.EXE");
-    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        wchar_t module[MAX_PATH];
-        DWORD n = GetModuleFileNameW(0, module, MAX_PATH);
-        std::wstring beside = n && n < MAX_PATH ? module : L"";
-        beside = beside.substr(0, beside.find_last_of(L'\\') + 1) + L"MENU.EXE";
-        if (GetFileAttributesW(beside.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            tell(say(T_TEST_NO_EXE, narrowUtf8(beside)), MB_ICONERROR);
-            return;
-        }
-        if (ask(T_TEST_COPY, MB_YESNO, narrowUtf8(folder)) != IDYES)
-            return;
-        if (!CopyFileW(beside.c_str(), exe.c_str(), TRUE)) {
-            tell(say(T_TEST_FAILED, narrowUtf8(systemMessage(GetLastError()))), MB_ICONERROR);
-            return;
-        }
-        SetTimer(frameWindow, TIMER_CHECK, CHECK_DELAY_MS, 0);  // its note goes
-    }
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], 0, 0, FALSE, 0, 0, folder.c_str(), &startup,
-                        &process)) {
-        tell(say(T_TEST_FAILED, narrowUtf8(systemMessage(GetLastError()))), MB_ICONERROR);
-        return;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    setStatus(say(T_TEST_STARTED, narrowUtf8(folder)));
 }

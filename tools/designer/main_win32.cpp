@@ -271,9 +271,9 @@ static void fillRecentMenu(void)
         AppendMenuW(recentMenu, MF_STRING | MF_GRAYED, 0, say(T_UNTITLED).c_str());
 }
 
-static bool openRemembered(const std::wstring& path)
+static bool openRemembered(const std::wstring& path, bool askedToSave = false)
 {
-    bool opened = openFolder(path);
+    bool opened = openFolder(path, askedToSave);
     if (opened)
         rememberFolder(path);
     return opened;
@@ -285,7 +285,7 @@ static void chooseFolder(void)
         return;
     std::wstring path;
     if (pickFolder(T_OPEN_FOLDER_TITLE, &path))
-        openRemembered(path);
+        openRemembered(path, true);
 }
 
 // Save as: MENU.DAT written into another folder, which is then the one
@@ -328,13 +328,23 @@ static void saveAs(void)
         return;
     }
     docMarkSaved(&document);  // nothing is asked about what is now on disk
-    openRemembered(path);
+    openRemembered(path, true);
+}
+
+// Lines made comments: an Add makes one of what stood behind a gap.
+static int commentLines(const std::string& data)
+{
+    int n = !data.empty() && data[0] == ';';
+    for (size_t at = data.find(";"); at != std::string::npos; at = data.find(";", at + 1))
+        n += at > 0 && (data[at - 1] == '\n' || data[at - 1] == '\r');
+    return n;
 }
 
 void doCommand(int command)
 {
     DesignPlace after = place;
     bool changed = false;
+    int comments = commentLines(document.data);
     switch (command) {
     case CMD_OPEN:
         chooseFolder();
@@ -378,7 +388,7 @@ void doCommand(int command)
             std::vector<std::wstring> list = recentFolders();
             size_t i = (size_t)(command - CMD_RECENT_FIRST);
             if (i < list.size() && mayLeaveDocument())
-                openRemembered(list[i]);
+                openRemembered(list[i], true);
             return;
         }
         break;
@@ -480,7 +490,12 @@ void doCommand(int command)
         return;
     }
     place = after;
+    if (command == CMD_UNDO || command == CMD_REDO)
+        refillPanel();
     documentChanged();
+    if (command >= CMD_ADD_PAGE && command <= CMD_ADD_DECORATION &&
+        commentLines(document.data) > comments)
+        setStatus(say(T_ADD_PARKED));
     if (command == CMD_ADD_PAGE || command == CMD_ADD_ENTRY)
         focusField(IDC_TITLE);
     else if (command == CMD_ADD_BUTTON)
@@ -667,6 +682,8 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (wParam == TIMER_CHECK) {
             KillTimer(window, TIMER_CHECK);
             runChecks();
+        } else if (wParam == TIMER_TEST_RUN) {
+            onTestRunTimer();
         }
         if (wParam == TIMER_OUTLINE)
             outlineTexts();
@@ -684,6 +701,7 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
         KillTimer(window, TIMER_CHECK);
         KillTimer(window, TIMER_OUTLINE);
+        endTestRun();
         removeWorkingCopy();
         PostQuitMessage(0);
         return 0;

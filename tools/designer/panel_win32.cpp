@@ -19,7 +19,9 @@ enum { CONTROL_SLOTS = IDC_LAST - IDC_STATUS };
 
 static bool updating;                            // texts set by the panel itself
 static std::wstring lastGood[CONTROL_SLOTS];     // the text each field last took
-static bool noteWarns[CONTROL_SLOTS];            // a note that tells of a refusal
+static bool noteWarns[CONTROL_SLOTS];            // a note drawn red
+static bool refused[CONTROL_SLOTS];              // the note tells of a refused keystroke,
+static std::string refusedOver[CONTROL_SLOTS];   // made while the document was this
 static DesignPlace shownPlace = {-1, -2, -2, -2};  // what the panel shows
 static COLORREF swatchColour;
 static HBRUSH swatchBrush;
@@ -122,7 +124,7 @@ void createPanel(HWND frame)
         make(frame, b.id, WC_BUTTONW, button);
         label(b.id, b.text);
     }
-    make(frame, IDC_FINDINGS_HEAD, WC_STATICW, text | WS_VISIBLE);
+    make(frame, IDC_FINDINGS_HEAD, WC_STATICW, text | WS_VISIBLE | SS_ENDELLIPSIS);
     make(frame, IDC_FINDINGS, WC_LISTBOXW,
          WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT);
     make(frame, IDC_STATUS, WC_STATICW, text | WS_VISIBLE | SS_ENDELLIPSIS);
@@ -279,8 +281,16 @@ static void showText(int id, const std::wstring& text, bool samePlace)
     if (samePlace && GetFocus() == c)
         return;
     lastGood[slot(id)] = text;
-    if (windowText(id) != text)
+    if (windowText(id) != text) {
         SetWindowTextW(c, text.c_str());
+        if (GetFocus() == c)
+            SendMessageW(c, EM_SETSEL, text.size(), text.size());
+    }
+}
+
+void refillPanel(void)
+{
+    shownPlace.kind = -1;
 }
 
 static void setNote(int id, const std::wstring& text, bool warns)
@@ -337,12 +347,17 @@ static void countNote(int id, const std::string& sjis)
     setNote(noteOf(id), note, warns);
 }
 
+// A refusal stays said while the document is as it was refused over;
+// every other note is said again from what the field holds now.
 static void fillField(int id, bool samePlace)
 {
     std::string sjis = fieldText(&document, place, fieldOfControl(id));
     showText(id, fromShiftJis(sjis), samePlace);
-    if (!(samePlace && noteWarns[slot(noteOf(id))]))
+    int note = slot(noteOf(id));
+    if (!(samePlace && refused[note] && refusedOver[note] == document.data)) {
+        refused[note] = false;
         countNote(id, sjis);
+    }
 }
 
 // What the checker says a click on the selected button does.
@@ -521,10 +536,10 @@ static void refuse(int id, const std::wstring& why)
     if (caret < 0)
         caret = 0;
     SendMessageW(c, EM_SETSEL, (WPARAM)caret, (LPARAM)caret);
-    if (id == IDC_POS_X || id == IDC_POS_Y)
-        setNote(IDC_POSITION_NOTE, why, true);
-    else
-        setNote(noteOf(id), why, true);
+    int note = id == IDC_POS_X || id == IDC_POS_Y ? IDC_POSITION_NOTE : noteOf(id);
+    setNote(note, why, true);
+    refused[slot(note)] = true;
+    refusedOver[slot(note)] = document.data;
 }
 
 static void onTextField(int id)
@@ -555,6 +570,7 @@ static void onTextField(int id)
     }
     lastGood[slot(id)] = text;
     noteWarns[slot(noteOf(id))] = false;
+    refused[slot(noteOf(id))] = false;
     if (setField(&document, place, field, sjis))
         documentChanged();
     countNote(id, sjis);
@@ -768,8 +784,10 @@ void fillFindings(void)
                             ? say(T_FINDINGS_HEAD, number(r.errors), number(r.warnings),
                                   number(r.notes))
                             : say(T_FINDINGS_NONE);
+    // The summary first, whole; the note after it, cut with "..." where
+    // the line ends (the status line said it whole).
     if (!fileNote.empty())
-        head = widen(fileNote) + L"   " + head;
+        head += L"   " + widen(fileNote);
     SetWindowTextW(item(IDC_FINDINGS_HEAD), head.c_str());
     for (int line : readerLines) {
         std::wstring row = say(T_FINDING, textOf(T_WARNING, uiLanguage),

@@ -67,6 +67,25 @@ enum FindingCode {
     F_PALETTE_FAR,        // picture far from the 256-colour palette
     F_NO_MENU_EXE,        // note: MENU.EXE not in the folder yet
     F_NO_AUTORUN,         // note: no autorun.inf
+    F_W9X_COORDINATES,    // a place beyond Windows 9x's 16-bit coordinates
+    F_W9X_MASKS,          // bit-field masks Windows 9x does not draw
+    F_W9X_BITMAP_SIZE,    // a bitmap over Windows 9x's 16 MB
+    F_W9X_PROFILE_SIZE,   // MENU.DAT over the 64 KB of the 9x profile reader
+    F_BELOW_ROOT,         // autorun.inf or MENU.DAT one folder down, not at the root
+    F_AUTORUN_ENCODING,   // UTF-16 or a UTF-8 byte-order mark
+    F_AUTORUN_NO_SECTION, // no [autorun] section
+    F_AUTORUN_NO_OPEN,    // neither open nor shellexecute
+    F_AUTORUN_MISSING,    // open, shellexecute or a shell command names no file of the disc
+    F_AUTORUN_OFF_DISC,   // names another drive
+    F_AUTORUN_OPEN_DOCUMENT,  // open names a document: only shellexecute opens one
+    F_AUTORUN_NOT_8_3,    // note: the file's ISO 9660 name is not the one written
+    F_AUTORUN_ICON,       // icon file missing
+    F_AUTORUN_LABEL_LONG, // label over what Windows shows
+    F_AUTORUN_LABEL_CODE, // label not in the disc's code page
+    F_AUTORUN_USEAUTOPLAY,// takes open and shellexecute away
+    F_AUTORUN_CD_IGNORES, // note: a key Windows reads only from other drives
+    F_AUTORUN_UNKNOWN_KEY,// a key Windows never reads
+    F_WALK_CUT,           // note: only the first names of the folder looked at
     F_FINDING_CODES
 };
 
@@ -109,6 +128,8 @@ struct PictureInfo {           // one picture file named in MENU.DAT
     double meanDistance;       // per pixel, RGB, to the nearest entry
     double maxDistance;
     double exactShare;         // share of pixels exactly in the palette
+    unsigned compression;      // biCompression (0 for core headers)
+    unsigned long masks[3];    // red, green, blue when bit fields
 };
 
 struct PageInfo {
@@ -159,6 +180,7 @@ struct CheckOptions {
     char drive;                // drive letter of the disc, 'Q' by default
     const unsigned char* palette;  // 256 x RGB, null: no palette check
     int paletteCount;
+    int maxNames;              // names of the folder looked at; 0: the checker's own bound
 };
 
 struct CheckReport {

@@ -1,11 +1,12 @@
-// The disc's own files: MENU.EXE and autorun.inf beside MENU.DAT, and names
-// that ISO 9660 or Joliet would not keep.
+// The disc's own files: MENU.EXE and autorun.inf beside MENU.DAT (autorun.cpp
+// reads the latter), and names that ISO 9660 or Joliet would not keep.
 #include "tools/menucheck/checkrun.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "tools/menucheck/autorun.h"
 #include "tools/menucheck/encoding.h"
 
 namespace check {
@@ -28,17 +29,25 @@ static void visitName(const char* relative, const char* name, int isDirectory, i
         addFinding(FINDING_WARNING, F_ISO_LEVEL1, shown, 0, isDirectory ? "directory" : "file");
 }
 
+static void autorunFinding(Severity severity, FindingCode code, const char* where,
+                           const char* a0, const char* a1)
+{
+    addFinding(severity, code, where, 0, a0, a1);
+}
+
 void checkDiscFiles(void)
 {
     char absolute[16];
     snprintf(absolute, sizeof absolute, "%c:\\MENU.EXE", options->drive);
     if (findAbsolute(absolute) != DISC_FILE)
         addFinding(FINDING_NOTE, F_NO_MENU_EXE, "MENU.EXE", 0);
-    char autorun[16];
-    snprintf(autorun, sizeof autorun, "%c:\\AUTORUN.INF", options->drive);
-    if (findAbsolute(autorun) != DISC_FILE)
-        addFinding(FINDING_NOTE, F_NO_AUTORUN, "autorun.inf", 0);
-    walkDisc(hostFolder, visitName, 0, MAX_WALK);
+    checkAutorun(hostFolder, options->drive, autorunFinding);
+    int most = options->maxNames > 0 ? options->maxNames : MAX_WALK;
+    if (walkDisc(hostFolder, visitName, 0, most) >= most) {
+        char count[16];
+        numberText(count, sizeof count, most);
+        addFinding(FINDING_NOTE, F_WALK_CUT, "", 0, count);
+    }
 }
 
 }  // namespace check

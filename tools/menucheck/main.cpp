@@ -13,12 +13,13 @@
 
 static const char usage[] =
     "usage: menucheck [--drive=X] [--json | --html [--title=TEXT]] [--lang=en|ja]\n"
-    "                 [--palette=FILE] [folder]\n"
+    "                 [--palette=FILE] [--shown-as=TEXT] [folder]\n"
     "  folder         the disc folder, the one MENU.EXE goes into (default: .)\n"
     "  --drive=X      drive letter the disc is checked as (default: Q)\n"
     "  --json         JSON instead of text\n"
     "  --html         the disc's page for browsers (INDEX.HTM) instead of the report;\n"
     "                 --title=TEXT heads it\n"
+    "  --shown-as=TEXT  the folder's name in the report, in place of its full path\n"
     "  --lang=en|ja   language of the messages (default: from LC_ALL, LC_MESSAGES, LANG)\n"
     "  --palette=FILE the 8-bit BMP whose colours 256-colour displays get (default: the\n"
     "                 menu's built-in background, picture 102)\n"
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     const char* lang = 0;
     int json = 0, html = 0;
     const char* title = 0;
+    const char* shownAs = 0;
     char drive = 'Q';
     for (int i = 1; i < argc; i++) {
         const char* value;
@@ -56,6 +58,8 @@ int main(int argc, char** argv)
             html = 1;
         } else if ((value = optionValue(argc, argv, &i, "--title")) != 0) {
             title = value;
+        } else if ((value = optionValue(argc, argv, &i, "--shown-as")) != 0) {
+            shownAs = value;
         } else if ((value = optionValue(argc, argv, &i, "--drive")) != 0) {
             char c = value[0];
             if (c >= 'a' && c <= 'z')
@@ -97,7 +101,7 @@ int main(int argc, char** argv)
         }
     }
 
-    CheckOptions options = {folder, drive, palette, paletteCount};
+    CheckOptions options = {folder, drive, palette, paletteCount, 0};
     static CheckReport report;
     if (!runCheck(&options, &report)) {
         fprintf(stderr, "menucheck: cannot check the folder %s\n", folder);
@@ -105,6 +109,9 @@ int main(int argc, char** argv)
         return 3;
     }
     OutputText out = {0, 0, 0};
+    // A copy checked in a temporary folder reports as the folder it copies.
+    if (shownAs && !html)
+        snprintf(report.folder, sizeof report.folder, "%s", shownAs);
     static char titleText[HOST_PATH];  // the command line's code page into UTF-8
     hostNameToUtf8(title ? title : "", titleText, sizeof titleText);
     if (html)

@@ -204,6 +204,84 @@ static const FindingMessage findingMessages[] = {
     {F_NO_AUTORUN, "no-autorun",
      "There is no autorun.inf: the menu does not start by itself when the disc is inserted.",
      "autorun.inf がありません。ディスクを入れてもメニューは自動で起動しません。"},
+    {F_W9X_COORDINATES, "w9x-coordinates",
+     "On the surface it spans %1, beyond -32768 to 32767: Windows 95, 98 and Me draw in "
+     "16-bit coordinates and would draw it elsewhere than where its clicks are taken.",
+     "画面上の範囲 %1 が -32768〜32767 を超えています。Windows 95/98/Me は 16 ビットの座標で"
+     "描くため、クリックを受ける場所とは別の場所に描かれます。"},
+    {F_W9X_MASKS, "w9x-masks",
+     "Its bit-field masks (red %1, green %2, blue %3) are none of 5-5-5, 5-6-5 or 8-8-8: "
+     "Windows 95, 98 and Me do not draw it.",
+     "ビットフィールドのマスク（赤 %1、緑 %2、青 %3）が 5-5-5、5-6-5、8-8-8 のどれでもありません。"
+     "Windows 95/98/Me では描かれません。"},
+    {F_W9X_BITMAP_SIZE, "w9x-bitmap-size",
+     "Drawn on a 32-bit display it makes a bitmap of %1 bytes, over the 16 MB that "
+     "Windows 95, 98 and Me allow a bitmap: there it is not drawn.",
+     "32 ビットの画面で描くと %1 バイトのビットマップになり、Windows 95/98/Me の上限 16 MB を"
+     "超えます。そこでは描かれません。"},
+    {F_W9X_PROFILE_SIZE, "w9x-profile-size",
+     "MENU.DAT is %1 bytes, over the 64 KB (65536 bytes) that Windows 95, 98 and Me read of a "
+     "profile file: keys past that may never be read there.",
+     "MENU.DAT は %1 バイトあり、Windows 95/98/Me が設定ファイルを読む上限 64 KB（65536 バイト）を"
+     "超えています。それより後のキーはそこでは読まれないことがあります。"},
+    {F_BELOW_ROOT, "below-root",
+     "%1 lies one folder down, in %2: is that the folder meant? Windows reads autorun.inf "
+     "only at the disc's root, and MENU.EXE reads MENU.DAT only from its own folder.",
+     "%1 は 1 つ下のフォルダー %2 にあります。指定するフォルダーは %2 ではありませんか。"
+     "Windows は autorun.inf をディスクのルートでしか読まず、MENU.EXE は MENU.DAT を"
+     "自分のフォルダーからしか読みません。"},
+    {F_AUTORUN_ENCODING, "autorun-encoding",
+     "autorun.inf is %1: Windows 95, 98 and Me read it in the system's code page, and a "
+     "byte-order mark spoils its first line. Save it as Shift-JIS (or plain ASCII).",
+     "autorun.inf が %1 です。Windows 95/98/Me はシステムのコードページで読み、バイト順マークが"
+     "あると 1 行目が正しく読まれません。Shift-JIS（または ASCII だけ）で保存してください。"},
+    {F_AUTORUN_NO_SECTION, "autorun-no-section",
+     "autorun.inf has no [autorun] section: Windows reads nothing of it.",
+     "autorun.inf に [autorun] セクションがありません。Windows はこのファイルを何も読みません。"},
+    {F_AUTORUN_NO_OPEN, "autorun-no-open",
+     "autorun.inf has neither open= nor shellexecute=: the menu does not start when the disc "
+     "is inserted.",
+     "autorun.inf に open= も shellexecute= もありません。ディスクを入れてもメニューは起動しません。"},
+    {F_AUTORUN_MISSING, "autorun-missing",
+     "%1 is not on the disc: nothing starts. Names count from the disc's root.",
+     "%1 がディスクにありません。何も起動しません。名前はディスクのルートから数えます。"},
+    {F_AUTORUN_OFF_DISC, "autorun-off-disc",
+     "%1 names another drive: the disc cannot be sure it is there.",
+     "%1 は別のドライブを指しています。そこにあるとは限りません。"},
+    {F_AUTORUN_OPEN_DOCUMENT, "autorun-open-document",
+     "open= starts programs only; the document %1 needs shellexecute= instead.",
+     "open= はプログラムしか起動しません。文書 %1 を開くには shellexecute= を使ってください。"},
+    {F_AUTORUN_NOT_8_3, "autorun-not-8-3",
+     "%1 is no 8.3 name: Windows finds it by its Joliet name, but a system that reads only "
+     "ISO 9660 names sees another one.",
+     "%1 は 8.3 形式の名前ではありません。Windows は Joliet の名前で見つけますが、ISO 9660 の"
+     "名前しか読まないシステムでは別の名前になります。"},
+    {F_AUTORUN_ICON, "autorun-icon",
+     "The icon file %1 is not on the disc: Windows shows the drive's own icon.",
+     "アイコンのファイル %1 がディスクにありません。ドライブの標準のアイコンが表示されます。"},
+    {F_AUTORUN_LABEL_LONG, "autorun-label-long",
+     "The label has %1 characters: Windows shows at most %2.",
+     "ラベルは %1 文字です。Windows が表示するのは %2 文字までです。"},
+    {F_AUTORUN_LABEL_CODE, "autorun-label-code",
+     "The label \"%1\" is not Shift-JIS (code page 932): Japanese Windows shows it garbled.",
+     "ラベル「%1」が Shift-JIS（コードページ 932）ではありません。日本語の Windows では"
+     "文字化けします。"},
+    {F_AUTORUN_USEAUTOPLAY, "autorun-useautoplay",
+     "UseAutoPlay takes open= and shellexecute= away: Windows XP ignores them and Vista and "
+     "later do not offer them, so the menu never starts by itself.",
+     "UseAutoPlay があると open= と shellexecute= が使われません。Windows XP は無視し、"
+     "Vista 以降は選択肢に出さないため、メニューは自動で起動しません。"},
+    {F_AUTORUN_CD_IGNORES, "autorun-cd-ignores",
+     "%1 is read only from USB drives and hard disks (Windows XP SP2 and later), never from "
+     "a CD or DVD.",
+     "%1 は USB ドライブやハードディスクでだけ読まれ（Windows XP SP2 以降）、CD や DVD では"
+     "読まれません。"},
+    {F_AUTORUN_UNKNOWN_KEY, "autorun-unknown-key",
+     "%1 is no key Windows reads in autorun.inf; it has no effect.",
+     "%1 は Windows が autorun.inf で読むキーではなく、効果はありません。"},
+    {F_WALK_CUT, "walk-cut",
+     "Only the first %1 files and folders were looked at for their names.",
+     "名前を確認したのは最初の %1 個のファイルとフォルダーだけです。"},
 };
 
 // Words that findings pass as codes.

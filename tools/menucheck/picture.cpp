@@ -84,6 +84,8 @@ void examinePicture(const char* hostPath, const unsigned char* palette, int pale
                     PictureInfo* info)
 {
     info->width = info->height = info->bitCount = 0;
+    info->compression = 0;
+    info->masks[0] = info->masks[1] = info->masks[2] = 0;
     info->distanceKnown = 0;
     info->meanDistance = info->maxDistance = info->exactShare = 0;
     PackedDib dib = loadDibFile(hostPath);
@@ -95,6 +97,11 @@ void examinePicture(const char* hostPath, const unsigned char* palette, int pale
     info->width = (int)dibWidth(dib);
     info->height = (int)dibHeight(dib);
     info->bitCount = (int)dibBitCount(dib);
+    info->compression = dibCompression(dib);
+    // Bit-field masks stand at byte 40 whether they follow a 40-byte
+    // header or lie inside a longer one; the reader checked they are there.
+    for (int i = 0; i < 3; i++)
+        info->masks[i] = info->compression == BI_BITFIELDS ? u32(dib + 40 + 4 * i) : 0;
     if (palette && paletteCount > 0)
         info->distanceKnown = paletteDistance(dib, palette, paletteCount, &info->meanDistance,
                                               &info->maxDistance, &info->exactShare);

@@ -24,6 +24,43 @@ static void reasonText(char* out, size_t size, PictureReason reason)
     numberText(out, size, reason);
 }
 
+// The bit-field masks Windows 95, 98 and Me draw: 5-5-5 and 5-6-5 at 16
+// bits, 8-8-8 at 32 (red, green, blue).
+static const unsigned long oldWindowsMasks[3][3] = {
+    {0x7C00, 0x03E0, 0x001F},
+    {0xF800, 0x07E0, 0x001F},
+    {0x00FF0000, 0x0000FF00, 0x000000FF},
+};
+
+// Windows 95, 98 and Me refuse a bitmap over 16 MB; the menu makes one in
+// the display's format at every draw, 4 bytes a pixel on a 32-bit display.
+static const unsigned long long OLD_WINDOWS_BITMAP_BYTES = 16ULL * 1024 * 1024;
+
+// What a picture that the menu draws does on Windows 95, 98 and Me.
+static void checkOldWindows(const PictureInfo* p, const char* shown)
+{
+    if (p->compression == 3) {  // BI_BITFIELDS
+        bool drawn = false;
+        for (int m = 0; m < 3; m++)
+            drawn = drawn || (p->masks[0] == oldWindowsMasks[m][0] &&
+                              p->masks[1] == oldWindowsMasks[m][1] &&
+                              p->masks[2] == oldWindowsMasks[m][2] &&
+                              (m == 2) == (p->bitCount == 32));
+        if (!drawn) {
+            char masks[3][16];
+            for (int i = 0; i < 3; i++)
+                snprintf(masks[i], sizeof masks[i], "0x%08lX", p->masks[i]);
+            addFinding(FINDING_WARNING, F_W9X_MASKS, shown, 0, masks[0], masks[1], masks[2]);
+        }
+    }
+    unsigned long long bytes = (unsigned long long)p->width * (unsigned long long)p->height * 4;
+    if (bytes > OLD_WINDOWS_BITMAP_BYTES) {
+        char size[32];
+        numberText(size, sizeof size, (long long)bytes);
+        addFinding(FINDING_WARNING, F_W9X_BITMAP_SIZE, shown, 0, size);
+    }
+}
+
 // The picture a BtnBmp%d or Bmp%d file name gives: joined to the menu's
 // folder (the disc's root) as the model joins it.
 int pictureFor(const char* name, const char* where, int line, bool button)
@@ -57,6 +94,8 @@ int pictureFor(const char* name, const char* where, int line, bool button)
             examinePicture(host, options->palette, options->paletteCount, p);
         if (p->reason == PICTURE_OK && !same)
             addFinding(FINDING_NOTE, F_NAME_CASE, where, line, shown);
+        if (p->reason == PICTURE_OK)
+            checkOldWindows(p, shown);
         if (p->distanceKnown && p->meanDistance > PALETTE_WARNING_DISTANCE) {
             char mean[32], max[32];
             snprintf(mean, sizeof mean, "%.1f", p->meanDistance);

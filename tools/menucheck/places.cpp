@@ -32,6 +32,11 @@ static void rectText(char* out, size_t size, int x, int y, int w, int h)
     snprintf(out, size, "(%d,%d)-(%lld,%lld)", x, y, (long long)x + w, (long long)y + h);
 }
 
+static bool fits16Bits(long long v)
+{
+    return v >= -32768 && v <= 32767;
+}
+
 // A button or picture outside the ContentArea or over a fixed control.
 void checkPlace(const char* where, int line, int x, int y, int w, int h)
 {
@@ -39,6 +44,10 @@ void checkPlace(const char* where, int line, int x, int y, int w, int h)
         return;
     char rect[64];
     rectText(rect, sizeof rect, x, y, w, h);
+    // Windows 95, 98 and Me keep only the low 16 bits of a coordinate.
+    if (!fits16Bits(x) || !fits16Bits(y) || !fits16Bits((long long)x + w) ||
+        !fits16Bits((long long)y + h))
+        addFinding(FINDING_WARNING, F_W9X_COORDINATES, where, line, rect);
     bool inside = x >= CONTENT_LEFT && y >= CONTENT_TOP &&
                   (long long)x + w <= CONTENT_RIGHT && (long long)y + h <= CONTENT_BOTTOM;
     if (inside)

@@ -11,8 +11,16 @@
 
 namespace check {
 
+// Windows 95, 98 and Me read no further than 64 KB into a profile file.
+static const long OLD_WINDOWS_PROFILE_BYTES = 64L * 1024;
+
 void checkEncoding(void)
 {
+    if ((long)scan.size > OLD_WINDOWS_PROFILE_BYTES) {
+        char size[32];
+        numberText(size, sizeof size, (long long)scan.size);
+        addFinding(FINDING_WARNING, F_W9X_PROFILE_SIZE, "MENU.DAT", 0, size);
+    }
     const unsigned char* d = scan.data;
     size_t n = scan.size;
     bool wide = false;
