@@ -26,6 +26,7 @@ static std::vector<POINT> movingFrom;    // where each was at the press
 static int guideX = -1, guideY = -1;     // snap lines while dragging; -1: none
 static bool banding;         // a press on nothing: a band chooses what it touches
 static POINT bandFrom, bandTo;
+static bool showPending;     // the model to be read again once the pointer is let go
 
 std::vector<DesignPlace> selection;
 int gridSize;
@@ -42,6 +43,13 @@ static int enabledTabs(void)
 
 void showPlace(void)
 {
+    // Reading the model again in the middle of a drag (the checker's late
+    // look) would put the items back: it waits for the release.
+    if ((dragging || banding) && GetCapture() == canvasWindow) {
+        showPending = true;
+        return;
+    }
+    showPending = false;
     if (folder.empty()) {
         menuShown = false;
         InvalidateRect(canvasWindow, 0, FALSE);
@@ -528,6 +536,8 @@ static void endBand(void)
     banding = false;
     if (GetCapture() == canvasWindow)
         ReleaseCapture();
+    if (showPending)
+        showPlace();
     int left = bandFrom.x < bandTo.x ? bandFrom.x : bandTo.x;
     int right = bandFrom.x < bandTo.x ? bandTo.x : bandFrom.x;
     int top = bandFrom.y < bandTo.y ? bandFrom.y : bandTo.y;
@@ -632,8 +642,11 @@ static void onRelease(void)
     guideX = guideY = -1;
     if (GetCapture() == canvasWindow)
         ReleaseCapture();
-    if (!wasMoved)
+    if (!wasMoved) {
+        if (showPending)
+            showPlace();
         return;
+    }
     if (readOnly) {
         showPlace();  // back where the file has it
         return;
@@ -692,12 +705,14 @@ static LRESULT CALLBACK canvasProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CAPTURECHANGED:
         if (banding && (HWND)lParam != window) {
             banding = false;
+            if (showPending)
+                showPlace();
             InvalidateRect(window, 0, FALSE);
         }
         if (dragging && (HWND)lParam != window) {
             dragging = false;
             guideX = guideY = -1;
-            if (moved)
+            if (moved || showPending)
                 showPlace();  // the drag was broken off: back where the file has it
             moved = false;
         }
