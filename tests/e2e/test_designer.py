@@ -5,6 +5,7 @@ started on the same folder to show what the designer showed.
 
 import os
 import random
+import re
 import subprocess
 import time
 
@@ -29,6 +30,7 @@ STATUS, FINDINGS_HEAD, FINDINGS, HEADING = 100, 101, 102, 103
 TITLE, CAPTION, COMMAND, PICTURE, POS_X, POS_Y = 106, 109, 112, 117, 129, 131
 COMMAND_PLAN = 115
 CONTENT_X, CONTENT_Y = 11, 105
+CAPTION_NOTE, FINDING_WHOLE, FINDING_FIX = 110, 201, 202
 
 
 def sample_files(drop=()):
@@ -455,6 +457,172 @@ def test_a_test_run_of_unsaved_changes_starts_a_curdrv_command_from_the_disc_let
     recorder_log.end_all()
     wait_for(lambda: not os.path.lexists(q), "drive Q given back")
     assert "given back" in designer.text(STATUS)
+
+
+# --- Layout tools ------------------------------------------------------------------
+
+# [FULL] of the sample: button 1 (BTN\AMBER.BMP, 150 x 40) at BtnPos1=117,196, button 2
+# (the built-in picture, 124 x 32) at its default place (265,449), picture 1
+# (PIC\INSTALL.BMP, 160 x 120) at Bmp1=PIC\INSTALL.BMP,112,40.
+AMBER = (CONTENT_X + 117, CONTENT_Y + 196)
+README_BUTTON = (265, 449)
+GUIDE = (0, 255, 255)
+
+
+def test_a_dragged_button_snaps_to_the_picture_edge_with_a_guide(menus, designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    x0, y0 = AMBER
+    # 8 pixels left puts its left edge 3 pixels from the picture's (123): it snaps there.
+    designer.drag((x0 + 30, y0 + 20), (x0 + 22, y0 + 20))
+    assert "BtnPos1=112,196" in designer.text(STATUS), designer.text(STATUS)
+    held = designer.canvas()
+    assert held.getpixel((123, 120)) == GUIDE and held.getpixel((123, 470)) == GUIDE, \
+        "a guide runs along the snapped edge"
+    designer.release()
+    assert designer.canvas().getpixel((123, 120)) != GUIDE, "the guide goes with the drag"
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert changed_lines(original, saved) == [(b"BtnPos1=117,196", b"BtnPos1=112,196")]
+
+
+def test_a_multi_selection_is_aligned_in_one_step(menus, designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    designer.click(AMBER[0] + 30, AMBER[1] + 20)
+    designer.move(README_BUTTON[0] + 60, README_BUTTON[1] + 16)
+    designer.wine.xvfb.xdotool("keydown", "shift")
+    designer.wine.xvfb.xdotool("click", 1)
+    designer.wine.xvfb.xdotool("keyup", "shift")
+    time.sleep(0.5)
+    designer.key("alt+r", "l")  # Arrange, Align left edges: the leftmost stays
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    bmp = b"Bmp1=PIC\\INSTALL.BMP,112,40\r\n"
+    assert saved == original.replace(bmp, bmp + b"BtnPos2=117,344\r\n", 1)
+
+    designer.key("ctrl+z")  # the whole alignment is one step
+    designer.key("ctrl+s")
+    assert wait_changed(path, saved) == original
+
+    # A band drawn from an empty spot over both buttons chooses them too.
+    designer.drag((CONTENT_X + 2, 285), (CONTENT_X + 380, 475))
+    designer.release()
+    assert "2 items selected" in designer.text(STATUS)
+    designer.key("alt+r", "t")  # Align top edges
+    designer.key("ctrl+s")
+    assert wait_changed(path, original) == original.replace(bmp, bmp + b"BtnPos2=254,196\r\n", 1)
+
+
+def test_a_duplicated_button_has_everything_of_the_first_and_shows_in_the_menu(menus,
+                                                                               designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    designer.click(AMBER[0] + 30, AMBER[1] + 20)
+    designer.key("Escape")  # the picture keeps the keys whatever the panel had
+    designer.click(AMBER[0] + 30, AMBER[1] + 20)
+    designer.key("ctrl+d")
+    wait_for(lambda: designer.text(HEADING).startswith("Button 3"), "the copy selected")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    command1 = next(line for line in original.split(b"\r\n") if line.startswith(b"Command1="))
+    bmp = b"Bmp1=PIC\\INSTALL.BMP,112,40\r\n"
+    assert saved == original.replace(bmp, bmp + b"Command3=" + command1[9:] + b"\r\n"
+                                     b"BtnPos3=127,206\r\nBtnBmp3=BTN\\AMBER.BMP\r\n", 1)
+
+    _, screen = menu_screen(menus, [centre(TABS[0])])
+    amber = Image.open(os.path.join(SAMPLE, "BTN", "AMBER.BMP")).convert("RGB")
+    x, y = AMBER[0] + 10, AMBER[1] + 10
+    # Its right end, above the caption, is where the first one's is not.
+    assert ImageChops.difference(screen.crop((x + 140, y, x + 150, y + 10)),
+                                 amber.crop((140, 0, 150, 10))).getbbox() is None, \
+        "MENU.EXE draws the copy 10 pixels right of and below the first"
+
+
+def test_an_item_is_chosen_and_moved_with_the_keyboard_alone_through_the_outline(menus,
+                                                                                 designers):
+    folder = menus.disc(sample_files())
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    designer.click(300, 20)  # the focus on the picture, nothing chosen
+    # Tab to the outline, down past the start screen and its picture, the
+    # first page, its first entry and button 1 to button 2.
+    designer.key("Tab", "Down", "Down", "Down", "Down", "Down")
+    wait_for(lambda: designer.text(HEADING).startswith("Button 2"), "button 2 chosen")
+    designer.key("ctrl+Right", "ctrl+Right", "ctrl+shift+Up")
+    wait_for(lambda: designer.text(POS_Y) == "334", "the button moved")
+    assert designer.text(POS_X) == "256"
+    designer.key("alt+Up")  # reordered: it is button 1 now
+    wait_for(lambda: designer.text(HEADING).startswith("Button 1"), "the button reordered")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert b"BtnPos1=256,334\r\n" in saved and b"BtnPos2=117,196\r\n" in saved
+    assert b"Command1=" + "お読みください".encode("cp932") + b",DOCS\\README.TXT" in saved
+
+
+def test_findings_shown_whole_are_fixed_with_one_click(menus, designers):
+    folder = menus.disc(sample_files(drop=("autorun.inf",)))
+    os.remove(os.path.join(folder, "MENU.EXE"))
+    path = os.path.join(folder, "MENU.DAT")
+    original = read(path)
+    designer = designers()
+    designer.settled()
+    for what, fix, made in (("no autorun.inf", "Fix: add autorun.inf", "autorun.inf"),
+                            ("MENU.EXE is not in the folder", "Fix: copy MENU.EXE in",
+                             "MENU.EXE")):
+        rows, _ = designer.findings()
+        row = next((i for i, r in enumerate(rows) if what in r), None)
+        assert row is not None, "%s is a finding: %r" % (what, rows)
+        designer.click_finding(row)
+        assert rows[row] in designer.text(FINDING_WHOLE).replace("\r\n", " ")
+        assert designer.text(FINDING_FIX) == fix
+        designer.click_control(FINDING_FIX)
+        wait_for(lambda: os.path.exists(os.path.join(folder, made)), made + " made")
+        wait_for(lambda: not any(what in r for r in designer.findings()[0]),
+                 "the finding gone once fixed")
+    assert read(os.path.join(folder, "autorun.inf")) == \
+        b"[autorun]\r\nopen=MENU.EXE\r\nicon=MENU.EXE\r\n"
+    assert read(os.path.join(folder, "MENU.EXE")) == read(harness.MENU_EXE)
+
+    # A program named on the disc's drive becomes the same path from the disc's root.
+    rows, _ = designer.findings()
+    row = next(i for i, r in enumerate(rows) if "[FULL] Command1" in r)
+    designer.click_finding(row)
+    assert designer.text(FINDING_FIX) == "Fix: start it as SETUP\\SETUP.EXE /FULL"
+    designer.click_control(FINDING_FIX)
+    wait_for(lambda: designer.text(COMMAND) == "SETUP\\SETUP.EXE /FULL", "the command fixed")
+    designer.key("ctrl+s")
+    saved = wait_changed(path, original)
+    assert [(a.split(b",")[-1], b.split(b",")[-1]) for a, b in changed_lines(original, saved)] \
+        == [(b"$CURDRV:\\SETUP\\SETUP.EXE /FULL", b"SETUP\\SETUP.EXE /FULL")]
+
+
+def test_a_caption_wider_than_its_button_is_told_as_it_is_typed(menus, designers):
+    menus.disc(sample_files())
+    designer = designers()
+    designer.settled()
+    designer.click(*centre(TABS[0]))
+    designer.click(README_BUTTON[0] + 60, README_BUTTON[1] + 16)
+    designer.click_control(CAPTION)
+    designer.key("ctrl+a")
+    designer.type("Read")
+    assert re.search(r"\b\d+ of the button's 124 pixels", designer.text(CAPTION_NOTE))
+    designer.type(" the whole manual first")
+    assert re.search(r"\b\d+ pixels: wider than the button's 124", designer.text(CAPTION_NOTE))
 
 
 # --- Bad input -----------------------------------------------------------------------

@@ -11,7 +11,9 @@
 #include <string>
 
 #include "menu/home.h"
+#include "tools/designer/clipboard.h"
 #include "tools/designer/document.h"
+#include "tools/designer/layout.h"
 #include "tools/designer/edit.h"
 #include "tools/designer/texts.h"
 #include "tools/menucheck/check.h"
@@ -171,6 +173,81 @@ TEST(DesignerEdit, EachChangeRewritesOnlyItsLines)
              return setField(d, *p, FIELD_CAPTION, "\x93\xC7\x82\xDE");  // 読む
          },
          replaced(two, "Command2=Read,", "Command2=\x93\xC7\x82\xDE,"), at(PLACE_BUTTON, 0, 0, 1)},
+        {"button duplicated beside itself", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             return pasteItem(d, entryA1, copyItem(d, at(PLACE_BUTTON, 0, 0, 0)), 10, 10, 0, p);
+         },
+         replaced(two, "extra\r\n\r\n[A2]",
+                  "extra\r\nCommand4=Go,SETUP.EXE\r\nBtnPos4=127,206\r\n\r\n[A2]"),
+         at(PLACE_BUTTON, 0, 0, 3)},
+        {"button at its default place pasted into another entry gets where it stood", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             const int stood[2] = {5, 6};
+             return pasteItem(d, at(PLACE_ENTRY, 0, 1), copyItem(d, at(PLACE_BUTTON, 0, 0, 2)), 10,
+                              10, stood, p);
+         },
+         replaced(two, "Title=Two\r\n",
+                  "Title=Two\r\nCommand1=Quit,\r\nBtnPos1=5,6\r\nBtnBmp1=BTN\\Q.BMP\r\n"),
+         at(PLACE_BUTTON, 0, 1, 0)},
+        {"entry pasted into another page with its buttons and pictures", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             return pasteItem(d, at(PLACE_PAGE, 1), copyItem(d, entryA1), 0, 0, 0, p);
+         },
+         two + "Menu2=ENTRY1\r\n\r\n[ENTRY1]\r\nTitle=One\r\nCommand1=Go,SETUP.EXE\r\n"
+               "BtnPos1=117,196\r\nCommand2=Read,README.TXT\r\nBtnTextCol2=255,0,0\r\n"
+               "Command3=Quit,\r\nBtnBmp3=BTN\\Q.BMP\r\nBmp1=PIC\\A.BMP,112,40,extra\r\n",
+         at(PLACE_ENTRY, 1, 1)},
+        {"start screen picture duplicated", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             return pasteItem(d, startPlace(), copyItem(d, at(PLACE_DECORATION, -1, -1, 0)), 8,
+                              -30, 0, p);
+         },
+         replaced(two, "Bmp1=LOGO.BMP,12,24\r\n", "Bmp1=LOGO.BMP,12,24\r\nBmp2=LOGO.BMP,20,-6\r\n"),
+         at(PLACE_DECORATION, -1, -1, 1)},
+        {"a button and a picture moved together", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             *p = entryA1;
+             return moveItems(d, entryA1, {at(PLACE_BUTTON, 0, 0, 0), at(PLACE_DECORATION, 0, 0, 0)},
+                              {Box{131, 305, 1, 1}, Box{111, 155, 1, 1}});
+         },
+         replaced(replaced(two, "BtnPos1=117,196", "BtnPos1=120,200"), "PIC\\A.BMP,112,40",
+                  "PIC\\A.BMP,100,50"),
+         entryA1},
+        {"button dragged in the outline from first to last: one step", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             return moveItemTo(d, at(PLACE_BUTTON, 0, 0, 0), 2, p);
+         },
+         "; my disc\r\n[MENU]\r\nPage1=A\r\nPage2=B\r\nBmp1=LOGO.BMP,12,24\r\n\r\n[A]\r\n"
+         "Title=First\r\nMenu1=A1\r\nMenu2=A2\r\n\r\n[A1]\r\nTitle=One\r\nCommand3=Go,SETUP.EXE\r\n"
+         "BtnPos3=117,196\r\nNote=kept\r\nCommand1=Read,README.TXT\r\nBtnTextCol1=255,0,0\r\n"
+         "Command2=Quit,\r\nBtnBmp2=BTN\\Q.BMP\r\nBmp1=PIC\\A.BMP,112,40,extra\r\n\r\n[A2]\r\n"
+         "Title=Two\r\n\r\n[B]\r\nTitle=Second\r\nMenu1=A2\r\n",
+         at(PLACE_BUTTON, 0, 0, 2)},
+        {"tidy: keys in numbered order, other lines where they stand",
+         "[E]\r\nCommand2=b,\r\nBtnPos2=1,1\r\n; c\r\nCommand1=a,\r\nTitle=t\r\nBtnPos1=2,2\r\n"
+         "Bmp2=Q\r\nbmp1=P\r\n[MENU]\r\nPage2=E\r\nPage1=F\r\n",
+         [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
+         "[E]\r\nCommand1=a,\r\nBtnPos1=2,2\r\n; c\r\nCommand2=b,\r\nTitle=t\r\nBtnPos2=1,1\r\n"
+         "bmp1=P\r\nBmp2=Q\r\n[MENU]\r\nPage1=F\r\nPage2=E\r\n",
+         startPlace()},
+        {"tidy: a bracket after a lead byte starts no section",
+         "[E]\r\nCommand2=b,\r\n[\x81]\r\nCommand1=a,\r\n",
+         [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
+         "[E]\r\nCommand1=a,\r\n[\x81]\r\nCommand2=b,\r\n", startPlace()},
+        {"an entry's picture pasted into another entry, moved", two,
+         [](MenuDocument* d, DesignPlace* p) {
+             return pasteItem(d, at(PLACE_ENTRY, 0, 1), copyItem(d, at(PLACE_DECORATION, 0, 0, 0)),
+                              -12, 5, 0, p);
+         },
+         replaced(two, "Title=Two\r\n", "Title=Two\r\nBmp1=PIC\\A.BMP,100,45,extra\r\n"),
+         at(PLACE_DECORATION, 0, 1, 0)},
+        {"tidy: a file of bare CRs keeps them", "[E]\rCommand2=b,\rCommand1=a,\r",
+         [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
+         "[E]\rCommand1=a,\rCommand2=b,\r", startPlace()},
+        {"tidy: keys of one name keep their order, the last line stays without a break",
+         "[E]\nBtnPos1=1,1\nCommand1=first,\ncommand1=second,",
+         [](MenuDocument* d, DesignPlace* p) { return tidyKeys(d, *p); },
+         "[E]\nCommand1=first,\ncommand1=second,\nBtnPos1=1,1", startPlace()},
         {"command line keeps the caption", two,
          [](MenuDocument* d, DesignPlace* p) {
              *p = at(PLACE_BUTTON, 0, 0, 2);
@@ -383,6 +460,24 @@ TEST(DesignerEdit, ImpossibleChangesLeaveTheBytes)
          [](MenuDocument* d) { return addButton(d, startPlace(), "x", 0); }},
         {"an entry of a page that is not there", five,
          [](MenuDocument* d) { return addEntry(d, at(PLACE_PAGE, 5), "x", 0); }},
+        {"a button pasted on the start screen", twoPages,
+         [](MenuDocument* d) {
+             return pasteItem(d, startPlace(), copyItem(d, at(PLACE_BUTTON, 0, 0, 0)), 0, 0, 0, 0);
+         }},
+        {"an entry pasted on the start screen", twoPages,
+         [](MenuDocument* d) {
+             return pasteItem(d, startPlace(), copyItem(d, entryA1), 0, 0, 0, 0);
+         }},
+        {"a copy of nothing", twoPages,
+         [](MenuDocument* d) {
+             return pasteItem(d, entryA1, copyItem(d, at(PLACE_BUTTON, 0, 0, 7)), 0, 0, 0, 0);
+         }},
+        {"nothing moved", twoPages,
+         [](MenuDocument* d) { return moveItems(d, entryA1, {}, {}); }},
+        {"tidy moves no key into another section", "[A]\r\nCommand2=x\r\n[B]\r\nCommand1=y\r\n",
+         [](MenuDocument* d) { return tidyKeys(d, startPlace()); }},
+        {"tidy of a file in order", twoPages,
+         [](MenuDocument* d) { return tidyKeys(d, startPlace()); }},
         {"a decoration without a picture", twoPages,
          [](MenuDocument* d) { return addDecoration(d, entryA1, "", 0); }},
         {"the last page moved on", five,
@@ -521,17 +616,23 @@ TEST(DesignerUndo, StepsGoBackAndForthWithTheirPlaces)
     std::string states[4];
     DesignPlace places[4];
     states[0] = doc.data;
+    // Each step keeps the label it was made with, for Undo and Redo to say.
+    doc.label = 11;
     ASSERT_TRUE(addPage(&doc, at(PLACE_PAGE, 1), "Third", &places[1]));
     states[1] = doc.data;
+    doc.label = 12;
     ASSERT_TRUE(addEntry(&doc, places[1], "E", &places[2]));
     states[2] = doc.data;
+    doc.label = 13;
     ASSERT_TRUE(deleteItem(&doc, at(PLACE_PAGE, 0), &places[3]));
     states[3] = doc.data;
     ASSERT_EQ(3u, doc.undo.size());
 
     DesignPlace place;
     for (int i = 3; i > 0; i--) {
+        EXPECT_EQ(10 + i, doc.undo.back().label) << i;
         ASSERT_TRUE(docUndo(&doc, &place));
+        EXPECT_EQ(10 + i, doc.redo.back().label) << i;
         EXPECT_EQ(shown(states[i - 1]), shown(doc.data)) << "undo to " << i - 1;
     }
     EXPECT_EQ(PLACE_PAGE, place.kind);  // where the first change was made
@@ -791,7 +892,7 @@ TEST(DesignerUndo, AnyFileComesBackByteForByte)
         DesignPlace place = startPlace();
         for (int step = 0; step < 25; step++) {
             DesignPlace after = place;
-            switch (next() % 9) {
+            switch (next() % 12) {
             case 0: addPage(&doc, place, "P", &after); break;
             case 1: addEntry(&doc, place, "E", &after); break;
             case 2: addButton(&doc, place, "B", &after); break;
@@ -800,6 +901,9 @@ TEST(DesignerUndo, AnyFileComesBackByteForByte)
             case 5: moveItem(&doc, place, next() % 2 ? 1 : -1, &after); break;
             case 6: setField(&doc, place, (Field)(1 + next() % 7), "v\x82\xA0"); break;
             case 7: setPosition(&doc, place, (int)(next() % 200) - 100, 5, next() % 2); break;
+            case 8: pasteItem(&doc, place, copyItem(&doc, place), 4, 4, 0, &after); break;
+            case 9: tidyKeys(&doc, place); break;
+            case 10: moveItemTo(&doc, place, (int)(next() % 4), &after); break;
             default:
                 placeOfFinding(&doc, "[A] Command1", &after);
                 break;
@@ -817,6 +921,70 @@ TEST(DesignerUndo, AnyFileComesBackByteForByte)
         docClose(&doc);
     }
     EXPECT_GT(changed, 50) << "the changes must have changed something";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DesignerLayout, ABoxSnapsToEdgesAndCentresThenTheGridAndStaysInside)
+{
+    const std::vector<Box> others = {{100, 200, 124, 32}};
+    const struct {
+        const char* name;
+        Box want;
+        int grid;
+        bool free;
+        Snapped got;
+    } cases[] = {
+        {"left edge to another's left", {103, 300, 50, 20}, 0, false, {100, 300, 100, -1}},
+        {"right edge to the area's centre", {170, 150, 30, 30}, 0, false, {173, 150, 203, -1}},
+        {"top to another's bottom", {300, 230, 10, 10}, 0, false, {300, 232, -1, 232}},
+        {"the grid where nothing is near", {57, 143, 20, 20}, 10, false, {61, 145, -1, -1}},
+        {"held inside the area", {390, 470, 50, 40}, 0, false, {346, 441, -1, -1}},
+        {"free: neither snapped nor held", {390, 470, 50, 40}, 10, true, {390, 470, -1, -1}},
+        {"a snap outside the area gives way", {5, 100, 10, 10}, 8, false, {11, 105, -1, -1}},
+        {"bottom to the area's bottom", {30, 440, 10, 38}, 0, false, {30, 443, -1, 481}},
+    };
+    for (const auto& c : cases) {
+        Snapped s = snapBox(c.want, others, c.grid, c.free);
+        EXPECT_EQ(c.got.x, s.x) << c.name;
+        EXPECT_EQ(c.got.y, s.y) << c.name;
+        EXPECT_EQ(c.got.guideX, s.guideX) << c.name;
+        EXPECT_EQ(c.got.guideY, s.guideY) << c.name;
+    }
+}
+
+TEST(DesignerLayout, ASelectionAlignsOnItsBoundsAndSpreadsEvenly)
+{
+    const std::vector<Box> three = {{10, 10, 20, 10}, {50, 30, 40, 20}, {30, 60, 10, 10}};
+    const struct {
+        Alignment how;
+        std::vector<Box> boxes;
+        bool moves;
+        std::vector<int> xy;  // x and y of each box after
+    } cases[] = {
+        {ALIGN_LEFT, three, true, {10, 10, 10, 30, 10, 60}},
+        {ALIGN_RIGHT, three, true, {70, 10, 50, 30, 80, 60}},
+        {ALIGN_CENTRE, three, true, {40, 10, 30, 30, 45, 60}},
+        {ALIGN_TOP, three, true, {10, 10, 50, 10, 30, 10}},
+        {ALIGN_BOTTOM, three, true, {10, 60, 50, 50, 30, 60}},
+        {ALIGN_MIDDLE, three, true, {10, 35, 50, 30, 30, 35}},
+        {SPREAD_ACROSS, three, true, {10, 10, 50, 30, 35, 60}},
+        {SPREAD_DOWN, three, false, {10, 10, 50, 30, 30, 60}},  // already even
+        {SPREAD_ACROSS, {{0, 0, 5, 5}, {50, 0, 5, 5}}, false, {0, 0, 50, 0}},
+        {ALIGN_LEFT, {{7, 7, 5, 5}}, false, {7, 7}},
+        // 13 pixels over 2 gaps: 6 then 7, the outermost stay.
+        {SPREAD_ACROSS, {{0, 0, 1, 1}, {2, 0, 1, 1}, {15, 0, 1, 1}}, true, {0, 0, 7, 0, 15, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Box> boxes = c.boxes;
+        EXPECT_EQ(c.moves, alignBoxes(&boxes, c.how)) << c.how;
+        std::vector<int> xy;
+        for (const Box& b : boxes)
+            xy.insert(xy.end(), {b.x, b.y});
+        EXPECT_EQ(c.xy, xy) << c.how;
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "shell/shell.h"
 #include "tools/designer/designer.h"
 #include "tools/designer/edit.h"
+#include "tools/designer/layout.h"
 
 static const wchar_t canvasClass[] = L"MenuEditCanvas";
 
@@ -20,6 +21,15 @@ static bool moved;           // the press has moved past the drag threshold
 static POINT dragFrom;       // where the press was
 static POINT itemFrom;       // the item's place on the surface then
 static POINT itemNow;        // and now
+static std::vector<DesignPlace> moving;  // what the drag moves, place's item first
+static std::vector<POINT> movingFrom;    // where each was at the press
+static int guideX = -1, guideY = -1;     // snap lines while dragging; -1: none
+static bool banding;         // a press on nothing: a band chooses what it touches
+static POINT bandFrom, bandTo;
+static bool showPending;     // the model to be read again once the pointer is let go
+
+std::vector<DesignPlace> selection;
+int gridSize;
 
 // --- Reading and navigating ------------------------------------------------------------
 
@@ -33,6 +43,13 @@ static int enabledTabs(void)
 
 void showPlace(void)
 {
+    // Reading the model again in the middle of a drag (the checker's late
+    // look) would put the items back: it waits for the release.
+    if ((dragging || banding) && GetCapture() == canvasWindow) {
+        showPending = true;
+        return;
+    }
+    showPending = false;
     if (folder.empty()) {
         menuShown = false;
         InvalidateRect(canvasWindow, 0, FALSE);
@@ -76,8 +93,21 @@ void showPlace(void)
         }
     }
     dragging = false;
+    banding = false;
+    // A selection lives within one entry, and only while it holds place.
+    bool kept = selection.size() > 1;
+    for (const DesignPlace& p : selection)
+        kept = kept && p.page == place.page && p.entry == place.entry &&
+               ((p.kind == PLACE_BUTTON && p.item < commandCount) ||
+                (p.kind == PLACE_DECORATION && p.item < decorationCount));
+    bool holds = false;
+    for (const DesignPlace& p : selection)
+        holds = holds || (p.kind == place.kind && p.item == place.item);
+    if (!kept || !holds)
+        selection.clear();
     InvalidateRect(canvasWindow, 0, FALSE);
     refreshPanel();
+    refreshOutline();
 }
 
 // A click that only changes what is shown: the menu's navigation on the
@@ -103,9 +133,11 @@ static void navigate(int control)
     } else {
         return;  // the exit button closes the menu, not the designer
     }
+    selection.clear();
     setStatus(say(T_STATUS_READY));
     InvalidateRect(canvasWindow, 0, FALSE);
     refreshPanel();
+    refreshOutline();
 }
 
 // --- Hit tests: what is drawn on top is found first ------------------------------------
@@ -129,6 +161,52 @@ static int decorationAt(int x, int y)
             return k;
     }
     return -1;
+}
+
+Box itemBox(const DesignPlace& item)
+{
+    Box b = {0, 0, 0, 0};
+    if (item.kind == PLACE_BUTTON && item.item >= 0 && item.item < commandCount) {
+        const CommandButton* c = &commandList[item.item];
+        b = Box{c->x, c->y, c->width, c->height};
+    } else if (item.kind == PLACE_DECORATION && item.item >= 0 && item.item < decorationCount) {
+        PackedDib picture = decorationPictures[item.item];
+        b = Box{decorationPositions[item.item].x, decorationPositions[item.item].y,
+                picture ? (int)dibWidth(picture) : 16, picture ? (int)dibHeight(picture) : 16};
+    }
+    return b;
+}
+
+static bool isItem(const DesignPlace& p)
+{
+    return (p.kind == PLACE_BUTTON && p.item >= 0 && p.item < commandCount) ||
+           (p.kind == PLACE_DECORATION && p.item >= 0 && p.item < decorationCount);
+}
+
+std::vector<DesignPlace> chosenItems(void)
+{
+    if (selection.size() > 1)
+        return selection;
+    return isItem(place) ? std::vector<DesignPlace>(1, place) : std::vector<DesignPlace>();
+}
+
+static bool isChosen(int kind, int item)
+{
+    for (const DesignPlace& p : selection)
+        if (p.kind == kind && p.item == item)
+            return true;
+    return false;
+}
+
+static void setBoxPosition(const DesignPlace& item, int x, int y)
+{
+    if (item.kind == PLACE_BUTTON && item.item < commandCount) {
+        commandList[item.item].x = x;
+        commandList[item.item].y = y;
+    } else if (item.kind == PLACE_DECORATION && item.item < decorationCount) {
+        decorationPositions[item.item].x = x;
+        decorationPositions[item.item].y = y;
+    }
 }
 
 // The selected button or picture; a selected tab or slot is already drawn
@@ -197,6 +275,19 @@ void nudgeSelection(int dx, int dy)
 {
     if ((place.kind != PLACE_BUTTON && place.kind != PLACE_DECORATION) || readOnly)
         return;
+    document.label = T_CHANGE_MOVE;
+    if (selection.size() > 1) {
+        std::vector<Box> to;
+        for (const DesignPlace& p : selection) {
+            Box b = itemBox(p);
+            b.x = clampOffset((long long)b.x + dx, CONTENT_LEFT);
+            b.y = clampOffset((long long)b.y + dy, CONTENT_TOP);
+            to.push_back(b);
+        }
+        if (moveItems(&document, place, selection, to))
+            documentChanged();
+        return;
+    }
     POINT at = itemPlace();
     at.x = clampOffset((long long)at.x + dx, CONTENT_LEFT);
     at.y = clampOffset((long long)at.y + dy, CONTENT_TOP);
@@ -227,7 +318,7 @@ static void drawOverlay(HDC dc)
     // Buttons whose picture is missing: the menu draws nothing for them,
     // but a click there still starts them.
     HPEN dotted = CreatePen(PS_DOT, 1, RGB(255, 0, 255));
-    HGDIOBJ oldPen = SelectObject(dc, dotted);
+    HGDIOBJ oldPen = SelectObject(dc, dotted);  // given back after each pen
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     int oldMode = SetBkMode(dc, TRANSPARENT);
     for (int j = 0; j < commandCount; j++) {
@@ -239,9 +330,40 @@ static void drawOverlay(HDC dc)
     SelectObject(dc, oldBrush);
     DeleteObject(dotted);
 
+    if (gridSize > 0)
+        for (int y = CONTENT_TOP; y < CONTENT_BOTTOM; y += gridSize)
+            for (int x = CONTENT_LEFT; x < CONTENT_RIGHT; x += gridSize)
+                SetPixel(dc, x, y, RGB(160, 160, 160));
+    for (const DesignPlace& p : selection) {
+        if (p.kind == place.kind && p.item == place.item)
+            continue;
+        Box b = itemBox(p);
+        RECT other = {b.x, b.y, b.x + b.w, b.y + b.h};
+        frameRect(dc, other, RGB(0, 160, 255), RGB(255, 255, 255));
+    }
     RECT r;
     if (selectedRect(&r))
         frameRect(dc, r, RGB(255, 0, 255), RGB(255, 255, 255));
+    // Guides across the whole picture, where an edge or centre snapped.
+    HPEN guide = CreatePen(PS_SOLID, 1, RGB(0, 255, 255));
+    oldPen = SelectObject(dc, guide);
+    if (dragging && moved && guideX >= 0) {
+        MoveToEx(dc, guideX, 0, 0);
+        LineTo(dc, guideX, SURFACE_HEIGHT);
+    }
+    if (dragging && moved && guideY >= 0) {
+        MoveToEx(dc, 0, guideY, 0);
+        LineTo(dc, SURFACE_WIDTH, guideY);
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(guide);
+    if (banding) {
+        RECT band = {bandFrom.x < bandTo.x ? bandFrom.x : bandTo.x,
+                     bandFrom.y < bandTo.y ? bandFrom.y : bandTo.y,
+                     (bandFrom.x < bandTo.x ? bandTo.x : bandFrom.x) + 1,
+                     (bandFrom.y < bandTo.y ? bandTo.y : bandFrom.y) + 1};
+        DrawFocusRect(dc, &band);
+    }
     if (dragging && moved) {
         std::wstring text = offsetText(itemNow);
         text = text.substr(0, text.find(L' '));
@@ -302,6 +424,7 @@ static void select(int kind, int item)
     place.item = item;
     InvalidateRect(canvasWindow, 0, FALSE);
     refreshPanel();
+    refreshOutline();
 }
 
 static void startDrag(int x, int y)
@@ -311,18 +434,72 @@ static void startDrag(int x, int y)
     dragFrom.x = x;
     dragFrom.y = y;
     itemFrom = itemNow = itemPlace();
+    // The chosen items move together when the press is on one of them.
+    moving = chosenItems();
+    for (size_t i = 1; i < moving.size(); i++)
+        if (moving[i].kind == place.kind && moving[i].item == place.item)
+            std::swap(moving[0], moving[i]);
+    movingFrom.clear();
+    for (const DesignPlace& p : moving) {
+        Box b = itemBox(p);
+        movingFrom.push_back(POINT{b.x, b.y});
+    }
     SetCapture(canvasWindow);
 }
 
-static void onPress(int x, int y)
+// Shift+click adds an item to the chosen ones or takes it out again.
+static void toggleChosen(int kind, int item)
+{
+    if (selection.empty() && isItem(place))
+        selection.push_back(place);
+    DesignPlace p = place;
+    p.kind = kind;
+    p.item = item;
+    bool removed = false;
+    for (size_t i = 0; i < selection.size(); i++)
+        if (selection[i].kind == kind && selection[i].item == item) {
+            selection.erase(selection.begin() + (long)i);
+            removed = true;
+            break;
+        }
+    if (!removed)
+        selection.push_back(p);
+    if (removed && !selection.empty()) {
+        place.kind = selection.back().kind;
+        place.item = selection.back().item;
+    } else if (!removed) {
+        place = p;
+    }
+    if (selection.size() < 2) {
+        if (selection.size() == 1)
+            place = selection[0];
+        selection.clear();
+    }
+    select(place.kind, place.item);
+    if (selection.size() > 1)
+        setStatus(say(T_SELECTED_ITEMS, number((long long)selection.size())));
+}
+
+static void pressItem(int kind, int item, int x, int y, bool shift)
+{
+    if (shift) {
+        toggleChosen(kind, item);
+        return;
+    }
+    if (!isChosen(kind, item))
+        selection.clear();
+    select(kind, item);
+    startDrag(x, y);
+}
+
+static void onPress(int x, int y, bool shift)
 {
     SetFocus(canvasWindow);
     if (!menuShown)
         return;
     int j = buttonAt(x, y);
     if (j >= 0) {
-        select(PLACE_BUTTON, j);
-        startDrag(x, y);
+        pressItem(PLACE_BUTTON, j, x, y, shift);
         return;
     }
     int control = x >= 0 && y >= 0 ? hitControl((unsigned)x, (unsigned)y) : -1;
@@ -332,33 +509,120 @@ static void onPress(int x, int y)
     }
     int k = decorationAt(x, y);
     if (k >= 0) {
-        select(PLACE_DECORATION, k);
-        startDrag(x, y);
+        pressItem(PLACE_DECORATION, k, x, y, shift);
         return;
     }
-    // Anywhere else: what the picture shows, the entry or the start screen.
+    // Anywhere else: what the picture shows, the entry or the start screen;
+    // dragging from there draws a band.
+    if (!shift)
+        selection.clear();
     select(place.page < 0 ? PLACE_START : place.entry >= 0 ? PLACE_ENTRY : PLACE_PAGE, -1);
+    banding = true;
+    bandFrom.x = bandTo.x = x;
+    bandFrom.y = bandTo.y = y;
+    SetCapture(canvasWindow);
+}
+
+static void onBand(int x, int y)
+{
+    bandTo.x = x;
+    bandTo.y = y;
+    InvalidateRect(canvasWindow, 0, FALSE);
+    UpdateWindow(canvasWindow);
+}
+
+static void endBand(void)
+{
+    banding = false;
+    if (GetCapture() == canvasWindow)
+        ReleaseCapture();
+    if (showPending)
+        showPlace();
+    int left = bandFrom.x < bandTo.x ? bandFrom.x : bandTo.x;
+    int right = bandFrom.x < bandTo.x ? bandTo.x : bandFrom.x;
+    int top = bandFrom.y < bandTo.y ? bandFrom.y : bandTo.y;
+    int bottom = bandFrom.y < bandTo.y ? bandTo.y : bandFrom.y;
+    std::vector<DesignPlace> touched = selection;
+    DesignPlace p = place;
+    for (int kind : {PLACE_DECORATION, PLACE_BUTTON}) {
+        int count = kind == PLACE_BUTTON ? commandCount : decorationCount;
+        for (int i = 0; i < count; i++) {
+            p.kind = kind;
+            p.item = i;
+            Box b = itemBox(p);
+            if (b.x < right && left < b.x + b.w && b.y < bottom && top < b.y + b.h &&
+                !isChosen(kind, i))
+                touched.push_back(p);
+        }
+    }
+    if (touched.empty() || (right - left < 2 && bottom - top < 2)) {
+        InvalidateRect(canvasWindow, 0, FALSE);
+        return;
+    }
+    selection = touched.size() > 1 ? touched : std::vector<DesignPlace>();
+    place = touched.back();
+    select(place.kind, place.item);
+    if (selection.size() > 1)
+        setStatus(say(T_SELECTED_ITEMS, number((long long)selection.size())));
 }
 
 static void onDrag(int x, int y)
 {
-    if (!dragging)
+    if (banding) {
+        onBand(x, y);
+        return;
+    }
+    if (!dragging || moving.empty())
         return;
     int dx = x - dragFrom.x, dy = y - dragFrom.y;
     if (!moved && abs(dx) < GetSystemMetrics(SM_CXDRAG) && abs(dy) < GetSystemMetrics(SM_CYDRAG))
         return;
     moved = true;
+    // The moving items' bounds snap to the others' edges and centres, the
+    // grid and the ContentArea; Alt held places them freely.
+    Box bounds = {0, 0, 0, 0};
+    for (size_t i = 0; i < moving.size(); i++) {
+        Box b = itemBox(moving[i]);
+        b.x = movingFrom[i].x;
+        b.y = movingFrom[i].y;
+        if (i == 0) {
+            bounds = b;
+            continue;
+        }
+        int right = bounds.x + bounds.w > b.x + b.w ? bounds.x + bounds.w : b.x + b.w;
+        int bottom = bounds.y + bounds.h > b.y + b.h ? bounds.y + bounds.h : b.y + b.h;
+        bounds.x = bounds.x < b.x ? bounds.x : b.x;
+        bounds.y = bounds.y < b.y ? bounds.y : b.y;
+        bounds.w = right - bounds.x;
+        bounds.h = bottom - bounds.y;
+    }
+    std::vector<Box> others;
+    DesignPlace p = place;
+    for (int kind : {PLACE_BUTTON, PLACE_DECORATION}) {
+        int count = kind == PLACE_BUTTON ? commandCount : decorationCount;
+        for (int i = 0; i < count; i++) {
+            bool mine = false;
+            for (const DesignPlace& m : moving)
+                mine = mine || (m.kind == kind && m.item == i);
+            p.kind = kind;
+            p.item = i;
+            if (!mine)
+                others.push_back(itemBox(p));
+        }
+    }
+    Box want = {bounds.x + dx, bounds.y + dy, bounds.w, bounds.h};
+    Snapped snapped = snapBox(want, others, gridSize, GetKeyState(VK_MENU) < 0);
+    dx = snapped.x - bounds.x;
+    dy = snapped.y - bounds.y;
+    guideX = snapped.guideX;
+    guideY = snapped.guideY;
+    // The model moves with the pointer, so the menu's painting shows the
+    // items where the file will put them.
+    for (size_t i = 0; i < moving.size(); i++)
+        setBoxPosition(moving[i], clampOffset((long long)movingFrom[i].x + dx, CONTENT_LEFT),
+                       clampOffset((long long)movingFrom[i].y + dy, CONTENT_TOP));
     itemNow.x = clampOffset((long long)itemFrom.x + dx, CONTENT_LEFT);
     itemNow.y = clampOffset((long long)itemFrom.y + dy, CONTENT_TOP);
-    // The model moves with the pointer, so the menu's painting shows the
-    // item where the file will put it.
-    if (place.kind == PLACE_BUTTON && place.item < commandCount) {
-        commandList[place.item].x = itemNow.x;
-        commandList[place.item].y = itemNow.y;
-    } else if (place.kind == PLACE_DECORATION && place.item < decorationCount) {
-        decorationPositions[place.item].x = itemNow.x;
-        decorationPositions[place.item].y = itemNow.y;
-    }
     setStatus(offsetText(itemNow));
     InvalidateRect(canvasWindow, 0, FALSE);
     UpdateWindow(canvasWindow);
@@ -366,20 +630,32 @@ static void onDrag(int x, int y)
 
 static void onRelease(void)
 {
+    if (banding) {
+        endBand();
+        return;
+    }
     if (!dragging)
         return;
     bool wasMoved = moved;
     dragging = false;
     moved = false;
+    guideX = guideY = -1;
     if (GetCapture() == canvasWindow)
         ReleaseCapture();
-    if (!wasMoved)
+    if (!wasMoved) {
+        if (showPending)
+            showPlace();
         return;
+    }
     if (readOnly) {
         showPlace();  // back where the file has it
         return;
     }
-    if (setPosition(&document, place, itemNow.x - CONTENT_LEFT, itemNow.y - CONTENT_TOP, false))
+    std::vector<Box> to;
+    for (const DesignPlace& m : moving)
+        to.push_back(itemBox(m));
+    document.label = T_CHANGE_MOVE;
+    if (moveItems(&document, place, moving, to))
         documentChanged();
     setStatus(offsetText(itemNow));
 }
@@ -400,13 +676,11 @@ static void onKey(WPARAM key)
     case VK_DOWN:
         nudgeSelection(0, step);
         break;
-    case VK_DELETE:
-        doCommand(CMD_DELETE);
-        break;
     case VK_HOME:
         doCommand(CMD_START_SCREEN);
         break;
     default:
+        sharedKey(key);
         break;
     }
 }
@@ -420,7 +694,7 @@ static LRESULT CALLBACK canvasProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_ERASEBKGND:
         return 1;  // the paint covers everything
     case WM_LBUTTONDOWN:
-        onPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        onPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
         return 0;
     case WM_MOUSEMOVE:
         onDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -429,9 +703,16 @@ static LRESULT CALLBACK canvasProc(HWND window, UINT message, WPARAM wParam, LPA
         onRelease();
         return 0;
     case WM_CAPTURECHANGED:
+        if (banding && (HWND)lParam != window) {
+            banding = false;
+            if (showPending)
+                showPlace();
+            InvalidateRect(window, 0, FALSE);
+        }
         if (dragging && (HWND)lParam != window) {
             dragging = false;
-            if (moved)
+            guideX = guideY = -1;
+            if (moved || showPending)
                 showPlace();  // the drag was broken off: back where the file has it
             moved = false;
         }

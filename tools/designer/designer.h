@@ -45,7 +45,23 @@ enum {
     CMD_START_SCREEN,
 };
 
-enum { TIMER_CHECK = 1, CHECK_DELAY_MS = 300, TIMER_TEST_RUN = 2, TEST_RUN_POLL_MS = 250 };
+// The layout tools' controls and commands, numbered apart from the rest.
+enum {
+    IDC_OUTLINE = 200,       // the tree of pages, entries, buttons and pictures
+    IDC_FINDING_WHOLE,       // the chosen finding, whole and wrapped
+    IDC_FINDING_FIX,
+    IDC_COLOUR_NUMBERS,      // the caption colour as r,g,b
+};
+enum {
+    CMD_SAVE_AS = 1100, CMD_COPY, CMD_PASTE, CMD_DUPLICATE, CMD_TIDY, CMD_GRID, CMD_OUTLINE,
+    CMD_ALIGN_FIRST,                    // CMD_ALIGN_FIRST + Alignment
+    CMD_ALIGN_LAST = CMD_ALIGN_FIRST + 7,
+    CMD_RECENT_FIRST = 1150,            // the recent folders, newest first
+    RECENT_FOLDERS = 6,
+};
+
+enum { TIMER_CHECK = 1, CHECK_DELAY_MS = 300, TIMER_TEST_RUN = 2, TEST_RUN_POLL_MS = 250,
+       TIMER_OUTLINE = 3 };
 
 // Files and folders of the disc folder looked at: a folder with more is
 // opened only when the author says so.
@@ -55,6 +71,7 @@ enum { FOLDER_NAMES = 10000 };
 enum {
     MARGIN = 8,
     CANVAS_X = MARGIN, CANVAS_Y = MARGIN,
+    OUTLINE_W = 250,  // under the picture, left of the findings
     PANEL_X = CANVAS_X + 640 + MARGIN, PANEL_W = 320,
     FINDINGS_Y = CANVAS_Y + 480 + MARGIN,
     FINDINGS_H = 132,
@@ -105,6 +122,27 @@ void showPlace(void);
 void setStatus(const std::wstring& text);
 // The item under a point, or selection keys, as the canvas handles them.
 void nudgeSelection(int dx, int dy);
+
+// Items chosen together (Shift+click, a band); place is one of them. Empty
+// when one item or none is chosen.
+extern std::vector<DesignPlace> selection;
+extern int gridSize;  // 0: no grid
+// The chosen items (place's alone when there is no selection) and where
+// they are drawn.
+std::vector<DesignPlace> chosenItems(void);
+struct Box;
+Box itemBox(const DesignPlace& item);
+
+// --- Outline (outline_win32.cpp) ---------------------------------------------------------
+
+void createOutline(HWND frame);
+// Rebuilds the tree when the document changed and selects the place.
+void refreshOutline(void);
+void focusOutline(void);
+void outlineTexts(void);  // the tree's texts after typing
+LRESULT onOutlineNotify(NMHDR* header);
+// Keys the canvas and the outline share: Delete, copy, paste, duplicate.
+bool sharedKey(WPARAM key);
 
 // --- Panel (panel_win32.cpp) ---------------------------------------------------------
 

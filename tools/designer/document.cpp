@@ -104,6 +104,7 @@ void docEnd(MenuDocument* doc, const DesignPlace& place)
     step.before = doc->startPlace;
     step.after = place;
     step.merge = doc->merge;
+    step.label = doc->label;
     doc->undo.push_back(step);
     if (doc->undo.size() > UNDO_STEPS)
         doc->undo.erase(doc->undo.begin());

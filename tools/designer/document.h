@@ -32,6 +32,7 @@ struct DocStep {
     std::string inserted;   // the bytes there after it
     DesignPlace before, after;
     int merge;              // changes of one field made in a row merge; 0: never
+    int label;              // what the change is called, for Undo and Redo
 };
 
 struct MenuDocument {
@@ -43,6 +44,7 @@ struct MenuDocument {
     DesignPlace startPlace;
     int merge;
     IniIndex* index;        // lookups over data; null until one is made
+    int label;              // given to the next step; set by whoever makes it
 };
 
 enum { UNDO_STEPS = 1000 };  // oldest steps are forgotten beyond this

@@ -9,10 +9,13 @@
 #include <string.h>
 
 #include "graphics/draw.h"
+#include "graphics/layout.h"
 #include "menu/text.h"
 #include "shell/shell.h"
 #include "tools/designer/designer.h"
+#include "tools/designer/clipboard.h"
 #include "tools/designer/edit.h"
+#include "tools/designer/layout.h"
 
 HINSTANCE appInstance;  // the shell's loading takes the built-in pictures from it
 HWND frameWindow;
@@ -29,6 +32,7 @@ bool readOnly;
 std::string fileNote;
 
 static HACCEL accelerators;
+static ItemCopy copied = {PLACE_START, {}, {}, {}};  // what Copy took
 static const wchar_t frameClass[] = L"MenuEditFrame";
 
 // --- Texts -------------------------------------------------------------------------
@@ -183,25 +187,148 @@ static int CALLBACK folderDialogEvent(HWND dialog, UINT message, LPARAM, LPARAM)
     return 0;
 }
 
-static void chooseFolder(void)
+// A folder chosen in the folder dialog; false when none was.
+static bool pickFolder(Text title, std::wstring* path)
 {
-    if (!mayLeaveDocument())
-        return;
-    std::wstring title = say(T_OPEN_FOLDER_TITLE);
+    std::wstring text = say(title);
     BROWSEINFOW browse;
     ZeroMemory(&browse, sizeof browse);
     browse.hwndOwner = frameWindow;
-    browse.lpszTitle = title.c_str();
+    browse.lpszTitle = text.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
     browse.lpfn = folderDialogEvent;
     LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
     if (!chosen)
-        return;
-    wchar_t path[MAX_PATH];
-    BOOL ok = SHGetPathFromIDListW(chosen, path);
+        return false;
+    wchar_t buffer[MAX_PATH];
+    BOOL ok = SHGetPathFromIDListW(chosen, buffer);
     CoTaskMemFree(chosen);
     if (ok)
-        openFolder(path, true);
+        *path = buffer;
+    return ok != FALSE;
+}
+
+// --- Recent folders: kept for the person, newest first ---------------------------------
+
+static const wchar_t recentKey[] = L"Software\\MENUEDIT\\Recent";
+static HMENU recentMenu;  // the File menu's list of them
+
+static std::vector<std::wstring> recentFolders(void)
+{
+    std::vector<std::wstring> list;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, recentKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return list;
+    for (int i = 0; i < RECENT_FOLDERS; i++) {
+        wchar_t name[16], value[MAX_PATH + 1];
+        wsprintfW(name, L"%d", i + 1);
+        DWORD type = 0, size = sizeof value - sizeof value[0];
+        if (RegQueryValueExW(key, name, 0, &type, (BYTE*)value, &size) == ERROR_SUCCESS &&
+            type == REG_SZ && size >= sizeof value[0]) {
+            value[size / sizeof value[0]] = 0;
+            if (value[0])
+                list.push_back(value);
+        }
+    }
+    RegCloseKey(key);
+    return list;
+}
+
+static void rememberFolder(const std::wstring& path)
+{
+    std::vector<std::wstring> list = recentFolders();
+    for (size_t i = 0; i < list.size(); i++)
+        if (lstrcmpiW(list[i].c_str(), path.c_str()) == 0)
+            list.erase(list.begin() + (long)i--);
+    list.insert(list.begin(), path);
+    if (list.size() > RECENT_FOLDERS)
+        list.resize(RECENT_FOLDERS);
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, recentKey, 0, 0, 0, KEY_WRITE, 0, &key, 0) !=
+        ERROR_SUCCESS)
+        return;
+    for (size_t i = 0; i < list.size(); i++) {
+        wchar_t name[16];
+        wsprintfW(name, L"%d", (int)i + 1);
+        RegSetValueExW(key, name, 0, REG_SZ, (const BYTE*)list[i].c_str(),
+                       (DWORD)((list[i].size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+}
+
+static void fillRecentMenu(void)
+{
+    while (GetMenuItemCount(recentMenu) > 0)
+        DeleteMenu(recentMenu, 0, MF_BYPOSITION);
+    std::vector<std::wstring> list = recentFolders();
+    for (size_t i = 0; i < list.size(); i++) {
+        wchar_t number[8];
+        wsprintfW(number, L"&%d ", (int)i + 1);
+        AppendMenuW(recentMenu, MF_STRING, (UINT_PTR)(CMD_RECENT_FIRST + (int)i),
+                    (number + list[i]).c_str());
+    }
+    if (list.empty())
+        AppendMenuW(recentMenu, MF_STRING | MF_GRAYED, 0, say(T_UNTITLED).c_str());
+}
+
+static bool openRemembered(const std::wstring& path, bool askedToSave = false)
+{
+    bool opened = openFolder(path, askedToSave);
+    if (opened)
+        rememberFolder(path);
+    return opened;
+}
+
+static void chooseFolder(void)
+{
+    if (!mayLeaveDocument())
+        return;
+    std::wstring path;
+    if (pickFolder(T_OPEN_FOLDER_TITLE, &path))
+        openRemembered(path, true);
+}
+
+// Save as: MENU.DAT written into another folder, which is then the one
+// being edited (read back from there, as Open would).
+static void saveAs(void)
+{
+    std::wstring path;
+    if (folder.empty() || !pickFolder(T_SAVE_AS_TITLE, &path))
+        return;
+    std::wstring target = path + (path.size() && path.back() == L'\\' ? L"" : L"\\") + L"MENU.DAT";
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ask(T_SAVE_AS_EXISTS, MB_YESNO | MB_DEFBUTTON2, narrowUtf8(path)) != IDYES)
+        return;
+    // A new file beside the old one, then put in its place: a failure
+    // leaves what was there.
+    wchar_t temporary[MAX_PATH];
+    DWORD written = 0, error = 0;
+    if (!GetTempFileNameW(path.c_str(), L"MED", 0, temporary)) {
+        error = GetLastError();
+    } else {
+        HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, 0, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, 0);
+        bool ok = file != INVALID_HANDLE_VALUE &&
+                  WriteFile(file, document.data.data(), (DWORD)document.data.size(), &written, 0) &&
+                  written == document.data.size();
+        error = ok ? 0 : GetLastError();
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        if (ok && !MoveFileExW(temporary, target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            error = GetLastError();
+        if (error)
+            DeleteFileW(temporary);
+    }
+    if (error) {
+        wchar_t message[256] = L"";
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0, error, 0,
+                       message, 256, 0);
+        tell(say(T_SAVE_FAILED, narrowUtf8(message)), MB_ICONERROR);
+        return;
+    }
+    docMarkSaved(&document);  // nothing is asked about what is now on disk
+    openRemembered(path, true);
 }
 
 // Lines made comments: an Add makes one of what stood behind a gap.
@@ -225,6 +352,9 @@ void doCommand(int command)
     case CMD_SAVE:
         saveDocument();
         return;
+    case CMD_SAVE_AS:
+        saveAs();
+        return;
     case CMD_TEST_RUN:
         testRun();
         return;
@@ -235,6 +365,18 @@ void doCommand(int command)
         place = startPlace();
         showPlace();
         return;
+    case CMD_GRID:
+        gridSize = gridSize ? 0 : 8;
+        InvalidateRect(canvasWindow, 0, FALSE);
+        return;
+    case CMD_OUTLINE:
+        focusOutline();
+        return;
+    case CMD_COPY:
+        copied = copyItem(&document, place);
+        if (copied.kind == PLACE_START)
+            MessageBeep(MB_OK);
+        return;
     case CMD_UNDO:
         changed = docUndo(&document, &after);
         break;
@@ -242,18 +384,63 @@ void doCommand(int command)
         changed = docRedo(&document, &after);
         break;
     default:
+        if (command >= CMD_RECENT_FIRST && command < CMD_RECENT_FIRST + RECENT_FOLDERS) {
+            std::vector<std::wstring> list = recentFolders();
+            size_t i = (size_t)(command - CMD_RECENT_FIRST);
+            if (i < list.size() && mayLeaveDocument())
+                openRemembered(list[i], true);
+            return;
+        }
         break;
     }
     if (command != CMD_UNDO && command != CMD_REDO) {
         if (!mayEdit())
             return;
+        document.label = command == CMD_DELETE                             ? T_CHANGE_DELETE
+                         : command == CMD_EARLIER || command == CMD_LATER   ? T_CHANGE_ORDER
+                         : command == CMD_PASTE                              ? T_CHANGE_PASTE
+                         : command == CMD_DUPLICATE                          ? T_CHANGE_DUPLICATE
+                         : command == CMD_TIDY                               ? T_CHANGE_TIDY
+                         : command >= CMD_ALIGN_FIRST && command <= CMD_ALIGN_LAST ? T_CHANGE_ALIGN
+                                                                             : T_CHANGE_ADD;
         switch (command) {
         case CMD_DELETE:
+            if (selection.size() > 1) {
+                // Highest numbers first, so the numbers still to go stay right.
+                std::vector<DesignPlace> items = selection;
+                for (size_t i = 0; i < items.size(); i++)
+                    for (size_t k = i + 1; k < items.size(); k++)
+                        if (items[k].kind > items[i].kind ||
+                            (items[k].kind == items[i].kind && items[k].item > items[i].item))
+                            std::swap(items[i], items[k]);
+                docBegin(&document, place, 0);
+                for (const DesignPlace& p : items)
+                    changed = deleteItem(&document, p, &after) || changed;
+                docEnd(&document, after);
+                selection.clear();
+                break;
+            }
             changed = deleteItem(&document, place, &after);
             break;
         case CMD_EARLIER:
         case CMD_LATER:
             changed = moveItem(&document, place, command == CMD_EARLIER ? -1 : 1, &after);
+            break;
+        case CMD_PASTE:
+            changed = pasteItem(&document, place, copied, 0, 0, 0, &after);
+            break;
+        case CMD_DUPLICATE: {
+            ItemCopy copy = copyItem(&document, place);
+            Box b = itemBox(place);
+            const int at[2] = {b.x - CONTENT_LEFT + 10, b.y - CONTENT_TOP + 10};
+            DesignPlace into = place;
+            if (copy.kind == PLACE_ENTRY)
+                into.kind = PLACE_PAGE;
+            changed = pasteItem(&document, into, copy, 10, 10, at, &after);
+            break;
+        }
+        case CMD_TIDY:
+            changed = tidyKeys(&document, place);
             break;
         case CMD_ADD_PAGE:
             if (countPages(&document) >= 5) {
@@ -286,6 +473,15 @@ void doCommand(int command)
             break;
         }
         default:
+            if (command >= CMD_ALIGN_FIRST && command <= CMD_ALIGN_LAST) {
+                std::vector<DesignPlace> items = chosenItems();
+                std::vector<Box> boxes;
+                for (const DesignPlace& p : items)
+                    boxes.push_back(itemBox(p));
+                changed = alignBoxes(&boxes, (Alignment)(command - CMD_ALIGN_FIRST)) &&
+                          moveItems(&document, place, items, boxes);
+                break;
+            }
             return;
         }
     }
@@ -306,6 +502,20 @@ void doCommand(int command)
         focusField(IDC_CAPTION);
 }
 
+bool sharedKey(WPARAM key)
+{
+    bool control = GetKeyState(VK_CONTROL) < 0;
+    if (key == VK_DELETE && !control)
+        doCommand(CMD_DELETE);
+    else if (key == 'C' && control)
+        doCommand(CMD_COPY);
+    else if (key == 'V' && control)
+        doCommand(CMD_PASTE);
+    else
+        return false;
+    return true;
+}
+
 // --- The frame -----------------------------------------------------------------------
 
 static HMENU buildMenus(void)
@@ -314,16 +524,30 @@ static HMENU buildMenus(void)
         int command;  // 0: separator
         Text text;
     };
-    static const Item file[] = {{CMD_OPEN, T_MENU_OPEN}, {CMD_SAVE, T_MENU_SAVE},
+    static const Item file[] = {{CMD_OPEN, T_MENU_OPEN}, {CMD_RECENT_FIRST, T_MENU_RECENT},
+                                {CMD_SAVE, T_MENU_SAVE}, {CMD_SAVE_AS, T_MENU_SAVE_AS},
                                 {0, T_APP}, {CMD_TEST_RUN, T_MENU_TEST_RUN},
                                 {0, T_APP}, {CMD_EXIT, T_MENU_EXIT}};
     static const Item edit[] = {{CMD_UNDO, T_MENU_UNDO}, {CMD_REDO, T_MENU_REDO},
-                                {0, T_APP}, {CMD_DELETE, T_MENU_DELETE},
-                                {CMD_EARLIER, T_MENU_EARLIER}, {CMD_LATER, T_MENU_LATER}};
+                                {0, T_APP}, {CMD_COPY, T_MENU_COPY}, {CMD_PASTE, T_MENU_PASTE},
+                                {CMD_DUPLICATE, T_MENU_DUPLICATE}, {CMD_DELETE, T_MENU_DELETE},
+                                {0, T_APP},
+                                {CMD_EARLIER, T_MENU_EARLIER}, {CMD_LATER, T_MENU_LATER},
+                                {0, T_APP}, {CMD_TIDY, T_MENU_TIDY}};
+    static const Item arrange[] = {
+        {CMD_ALIGN_FIRST + ALIGN_LEFT, T_MENU_ALIGN_LEFT},
+        {CMD_ALIGN_FIRST + ALIGN_CENTRE, T_MENU_ALIGN_CENTRE},
+        {CMD_ALIGN_FIRST + ALIGN_RIGHT, T_MENU_ALIGN_RIGHT}, {0, T_APP},
+        {CMD_ALIGN_FIRST + ALIGN_TOP, T_MENU_ALIGN_TOP},
+        {CMD_ALIGN_FIRST + ALIGN_MIDDLE, T_MENU_ALIGN_MIDDLE},
+        {CMD_ALIGN_FIRST + ALIGN_BOTTOM, T_MENU_ALIGN_BOTTOM}, {0, T_APP},
+        {CMD_ALIGN_FIRST + SPREAD_ACROSS, T_MENU_SPREAD_ACROSS},
+        {CMD_ALIGN_FIRST + SPREAD_DOWN, T_MENU_SPREAD_DOWN}};
     static const Item add[] = {{CMD_ADD_PAGE, T_MENU_ADD_PAGE}, {CMD_ADD_ENTRY, T_MENU_ADD_ENTRY},
                                {CMD_ADD_BUTTON, T_MENU_ADD_BUTTON},
                                {CMD_ADD_DECORATION, T_MENU_ADD_DECORATION}};
-    static const Item view[] = {{CMD_START_SCREEN, T_MENU_START_SCREEN}};
+    static const Item view[] = {{CMD_START_SCREEN, T_MENU_START_SCREEN},
+                                {CMD_OUTLINE, T_MENU_OUTLINE}, {CMD_GRID, T_MENU_GRID}};
     const struct {
         Text title;
         const Item* items;
@@ -331,14 +555,19 @@ static HMENU buildMenus(void)
     } menus[] = {{T_MENU_FILE, file, sizeof file / sizeof file[0]},
                  {T_MENU_EDIT, edit, sizeof edit / sizeof edit[0]},
                  {T_MENU_ADD, add, sizeof add / sizeof add[0]},
+                 {T_MENU_ARRANGE, arrange, sizeof arrange / sizeof arrange[0]},
                  {T_MENU_VIEW, view, sizeof view / sizeof view[0]}};
     HMENU bar = CreateMenu();
     for (const auto& m : menus) {
         HMENU popup = CreatePopupMenu();
         for (size_t i = 0; i < m.count; i++) {
-            if (m.items[i].command)
+            if (m.items[i].command == CMD_RECENT_FIRST) {
+                recentMenu = CreatePopupMenu();
+                AppendMenuW(popup, MF_POPUP, (UINT_PTR)recentMenu, say(m.items[i].text).c_str());
+            } else if (m.items[i].command) {
                 AppendMenuW(popup, MF_STRING, (UINT_PTR)m.items[i].command,
                             say(m.items[i].text).c_str());
+            }
             else
                 AppendMenuW(popup, MF_SEPARATOR, 0, 0);
         }
@@ -355,6 +584,7 @@ static void enableMenus(HMENU menu)
         bool enabled;
     } states[] = {
         {CMD_SAVE, !folder.empty()},  // a read-only file says why it is not saved
+        {CMD_SAVE_AS, !folder.empty()},
         {CMD_TEST_RUN, !folder.empty()},
         {CMD_UNDO, !document.undo.empty()},
         {CMD_REDO, !document.redo.empty()},
@@ -369,6 +599,36 @@ static void enableMenus(HMENU menu)
     };
     for (const auto& s : states)
         EnableMenuItem(menu, (UINT)s.command, MF_BYCOMMAND | (s.enabled ? MF_ENABLED : MF_GRAYED));
+    size_t chosen = chosenItems().size();
+    for (int c = CMD_ALIGN_FIRST; c <= CMD_ALIGN_LAST; c++)
+        EnableMenuItem(menu, (UINT)c, MF_BYCOMMAND | (open && chosen >= (c >= CMD_ALIGN_FIRST +
+                                                                       SPREAD_ACROSS ? 3u : 2u)
+                                                          ? MF_ENABLED : MF_GRAYED));
+    bool item = place.kind == PLACE_BUTTON || place.kind == PLACE_DECORATION ||
+                (place.kind == PLACE_ENTRY && place.entry >= 0);
+    EnableMenuItem(menu, CMD_COPY, MF_BYCOMMAND | (item ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, CMD_DUPLICATE, MF_BYCOMMAND | (open && item ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, CMD_PASTE,
+                   MF_BYCOMMAND | (open && copied.kind != PLACE_START ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, CMD_TIDY, MF_BYCOMMAND | (open ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(menu, CMD_GRID, MF_BYCOMMAND | (gridSize ? MF_CHECKED : MF_UNCHECKED));
+    // Undo and Redo say what they take back or make again.
+    const struct {
+        int command;
+        const std::vector<DocStep>* steps;
+        Text plain, named;
+    } names[] = {{CMD_UNDO, &document.undo, T_MENU_UNDO, T_MENU_UNDO_NAMED},
+                 {CMD_REDO, &document.redo, T_MENU_REDO, T_MENU_REDO_NAMED}};
+    for (const auto& n : names) {
+        int label = n.steps->empty() ? 0 : n.steps->back().label;
+        std::wstring text = label > 0 && label < TEXT_COUNT
+                                ? say(n.named, textOf((Text)label, uiLanguage))
+                                : say(n.plain);
+        ModifyMenuW(menu, (UINT)n.command, MF_BYCOMMAND | MF_STRING, (UINT_PTR)n.command,
+                    text.c_str());
+        EnableMenuItem(menu, (UINT)n.command,
+                       MF_BYCOMMAND | (n.steps->empty() ? MF_GRAYED : MF_ENABLED));
+    }
 }
 
 static void createFonts(void)
@@ -404,8 +664,15 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         else
             onPanelCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_NOTIFY:
+        if (((NMHDR*)lParam)->idFrom == IDC_OUTLINE)
+            return onOutlineNotify((NMHDR*)lParam);
+        break;
     case WM_INITMENUPOPUP:
-        enableMenus((HMENU)wParam);
+        if ((HMENU)wParam == recentMenu)
+            fillRecentMenu();
+        else
+            enableMenus((HMENU)wParam);
         return 0;
     case WM_CTLCOLORSTATIC:
         if (HBRUSH brush = panelColour((HDC)wParam, (HWND)lParam))
@@ -418,6 +685,8 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         } else if (wParam == TIMER_TEST_RUN) {
             onTestRunTimer();
         }
+        if (wParam == TIMER_OUTLINE)
+            outlineTexts();
         return 0;
     case WM_ACTIVATE:
     case WM_PALETTECHANGED:
@@ -431,6 +700,7 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_DESTROY:
         KillTimer(window, TIMER_CHECK);
+        KillTimer(window, TIMER_OUTLINE);
         endTestRun();
         removeWorkingCopy();
         PostQuitMessage(0);
@@ -479,6 +749,7 @@ static void createAccelerators(void)
         {FVIRTKEY, VK_F5, CMD_TEST_RUN},          {FCONTROL | FVIRTKEY, 'Z', CMD_UNDO},
         {FCONTROL | FVIRTKEY, 'Y', CMD_REDO},
         {FCONTROL | FSHIFT | FVIRTKEY, 'Z', CMD_REDO},
+        {FCONTROL | FVIRTKEY, 'D', CMD_DUPLICATE},   {FVIRTKEY, VK_F6, CMD_OUTLINE},
     };
     accelerators = CreateAcceleratorTableW(keys, sizeof keys / sizeof keys[0]);
 }
@@ -500,7 +771,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
 {
     appInstance = instance;
     OleInitialize(0);
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     uiLanguage = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? LANGUAGE_JA
@@ -529,7 +800,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
     UpdateWindow(frameWindow);
     showPlace();
     if (!start.empty())
-        openFolder(start);
+        openRemembered(start);
     else
         PostMessageW(frameWindow, WM_COMMAND, CMD_OPEN, 0);
 

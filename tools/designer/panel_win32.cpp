@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include "graphics/draw.h"
 #include "graphics/layout.h"
 #include "menu/model.h"
 #include "shell/shell.h"
@@ -25,6 +26,10 @@ static DesignPlace shownPlace = {-1, -2, -2, -2};  // what the panel shows
 static COLORREF swatchColour;
 static HBRUSH swatchBrush;
 static std::vector<std::string> findingPlaces;   // per row: "[SECTION] Key" or ""
+static std::vector<std::wstring> findingRows;    // per row: its whole text
+static std::vector<int> findingCodes;            // per row: FindingCode, -1 for the reader's
+
+static void fixFinding(void);
 
 static int slot(int id)
 {
@@ -56,6 +61,7 @@ static void label(int id, Text text)
 void createPanel(HWND frame)
 {
     createCanvas(frame);
+    createOutline(frame);
     const DWORD text = SS_LEFT | SS_NOPREFIX;
     const DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
     const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
@@ -93,6 +99,7 @@ void createPanel(HWND frame)
     label(IDC_COLOUR_CHOOSE, T_CHOOSE_COLOUR);
     make(frame, IDC_COLOUR_DEFAULT, WC_BUTTONW, button);
     label(IDC_COLOUR_DEFAULT, T_BLACK);
+    make(frame, IDC_COLOUR_NUMBERS, WC_STATICW, text);
     make(frame, IDC_POSITION_LABEL, WC_STATICW, text);
     label(IDC_POSITION_LABEL, T_LABEL_POSITION);
     make(frame, IDC_POS_X_LABEL, WC_STATICW, text);
@@ -121,8 +128,14 @@ void createPanel(HWND frame)
     make(frame, IDC_FINDINGS, WC_LISTBOXW,
          WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT);
     make(frame, IDC_STATUS, WC_STATICW, text | WS_VISIBLE | SS_ENDELLIPSIS);
+    make(frame, IDC_FINDING_WHOLE, WC_STATICW, text | WS_VISIBLE);
+    make(frame, IDC_FINDING_FIX, WC_BUTTONW, button);
+    const int findingsX = MARGIN + OUTLINE_W + MARGIN, findingsW = 640 - OUTLINE_W - MARGIN;
     MoveWindow(item(IDC_FINDINGS_HEAD), MARGIN, FINDINGS_Y, 640, 16, FALSE);
-    MoveWindow(item(IDC_FINDINGS), MARGIN, FINDINGS_Y + 18, 640, FINDINGS_H, FALSE);
+    MoveWindow(item(IDC_FINDINGS), findingsX, FINDINGS_Y + 18, findingsW, FINDINGS_H, FALSE);
+    // The chosen finding whole, wrapped, in the panel's column above the Add buttons.
+    MoveWindow(item(IDC_FINDING_WHOLE), PANEL_X, PANEL_BOTTOM - 52 - 108, PANEL_W, 78, FALSE);
+    MoveWindow(item(IDC_FINDING_FIX), PANEL_X, PANEL_BOTTOM - 52 - 28, PANEL_W, 24, FALSE);
     MoveWindow(item(IDC_STATUS), MARGIN, FINDINGS_Y + 18 + FINDINGS_H + 4, CLIENT_W - 2 * MARGIN,
                STATUS_H, FALSE);
     SendMessageW(item(IDC_FINDINGS), LB_SETHORIZONTALEXTENT, 3000, 0);
@@ -186,6 +199,7 @@ static void layoutPanel(int kind)
     for (int id = IDC_HEADING; id < IDC_LAST; id++)
         if (id != IDC_FINDINGS && id != IDC_FINDINGS_HEAD)
             ShowWindow(item(id), SW_HIDE);
+    ShowWindow(item(IDC_COLOUR_NUMBERS), SW_HIDE);
     rowY = CANVAS_Y;
     put(IDC_HEADING, 0, PANEL_W, 18);
     rowY += 22;
@@ -216,6 +230,7 @@ static void layoutPanel(int kind)
         put(IDC_COLOUR_SWATCH, 0, 40, 22);
         put(IDC_COLOUR_CHOOSE, 48, 110, 22);
         put(IDC_COLOUR_DEFAULT, 162, 80, 22);
+        put(IDC_COLOUR_NUMBERS, 250, 70, 20);
         rowY += 28;
         layoutPosition(true);
         break;
@@ -306,12 +321,30 @@ static int noteOf(int id)
          : id == IDC_COMMAND ? IDC_COMMAND_NOTE : IDC_PICTURE_NOTE;
 }
 
+// The caption's width in the menu's own caption font, as the menu measures it.
+static int captionWidth(const std::string& sjis)
+{
+    HDC dc = GetDC(frameWindow);
+    HGDIOBJ old = SelectObject(dc, menuFont);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, sjis.c_str(), (int)sjis.size(), &size);
+    SelectObject(dc, old);
+    ReleaseDC(frameWindow, dc);
+    return (int)size.cx;
+}
+
 static void countNote(int id, const std::string& sjis)
 {
     int limit = 0;
     fieldProblem(&document, place, fieldOfControl(id), sjis, &limit);
-    setNote(noteOf(id), say(T_BYTES, number((long long)sjis.size()), number(limit)),
-            (long long)sjis.size() > limit);
+    std::wstring note = say(T_BYTES, number((long long)sjis.size()), number(limit));
+    bool warns = (long long)sjis.size() > limit;
+    if (id == IDC_CAPTION && place.kind == PLACE_BUTTON && place.item < commandCount) {
+        int wide = captionWidth(sjis), room = commandList[place.item].width;
+        note += L"   " + say(wide > room ? T_PIXELS_WIDE : T_PIXELS, number(wide), number(room));
+        warns = warns || wide > room;
+    }
+    setNote(noteOf(id), note, warns);
 }
 
 // A refusal stays said while the document is as it was refused over;
@@ -434,6 +467,11 @@ void refreshPanel(void)
             SetWindowTextW(item(IDC_COMMAND_PLAN), clickText().c_str());
             swatchColour = b.textColour;
             InvalidateRect(item(IDC_COLOUR_SWATCH), 0, TRUE);
+            SetWindowTextW(item(IDC_COLOUR_NUMBERS),
+                           widen(number(GetRValue(swatchColour)) + "," +
+                                 number(GetGValue(swatchColour)) + "," +
+                                 number(GetBValue(swatchColour)))
+                               .c_str());
         } else if (!button && place.item < decorationCount) {
             x = decorationPositions[place.item].x;
             y = decorationPositions[place.item].y;
@@ -626,6 +664,7 @@ void onPanelCommand(int id, int code)
     if (code == EN_CHANGE) {
         if (readOnly || folder.empty())
             return;
+        document.label = id == IDC_POS_X || id == IDC_POS_Y ? T_CHANGE_MOVE : T_CHANGE_TYPING;
         if (id == IDC_POS_X || id == IDC_POS_Y)
             onPositionField(id);
         else if (id == IDC_TITLE || id == IDC_CAPTION || id == IDC_COMMAND || id == IDC_PICTURE)
@@ -639,7 +678,13 @@ void onPanelCommand(int id, int code)
     }
     if (code != BN_CLICKED)
         return;
+    document.label = id == IDC_COLOUR_CHOOSE || id == IDC_COLOUR_DEFAULT ? T_CHANGE_COLOUR
+                   : id == IDC_POS_DEFAULT                               ? T_CHANGE_MOVE
+                                                                         : T_CHANGE_PICTURE;
     switch (id) {
+    case IDC_FINDING_FIX:
+        fixFinding();
+        break;
     case IDC_PICTURE_BROWSE:
         if (!readOnly)
             choosePictureFor();
@@ -730,6 +775,10 @@ void fillFindings(void)
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     findingPlaces.clear();
+    findingRows.clear();
+    findingCodes.clear();
+    SetWindowTextW(item(IDC_FINDING_WHOLE), L"");
+    ShowWindow(item(IDC_FINDING_FIX), SW_HIDE);
     const CheckReport& r = checkReport;
     std::wstring head = r.findingCount || !readerLines.empty()
                             ? say(T_FINDINGS_HEAD, number(r.errors), number(r.warnings),
@@ -746,6 +795,8 @@ void fillFindings(void)
                                textOf(T_READER_DIFF, uiLanguage));
         SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)row.c_str());
         findingPlaces.push_back(whereOfLine(line));
+        findingRows.push_back(row);
+        findingCodes.push_back(-1);
     }
     for (int i = 0; i < r.findingCount; i++) {
         const Finding& f = r.findings[i];
@@ -759,9 +810,77 @@ void fillFindings(void)
         std::wstring row = say(T_FINDING, textOf(severity, uiLanguage), where, text);
         SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)row.c_str());
         findingPlaces.push_back(f.where);
+        findingRows.push_back(row);
+        findingCodes.push_back((int)f.code);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, 0, TRUE);
+}
+
+// The fix a finding has when it is certain; T_APP for none. A program path
+// on the disc's own drive is the same path from the disc's root folder,
+// which the menu makes current; its arguments are left as written, since
+// the program starts in its own folder.
+static Text fixOf(int row, DesignPlace* where, std::string* command)
+{
+    int code = findingCodes[(size_t)row];
+    if (code == F_NO_MENU_EXE)
+        return T_FIX_MENU_EXE;
+    if (code == F_NO_AUTORUN)
+        return T_FIX_AUTORUN;
+    DesignPlace found;
+    if (!placeOfFinding(&document, findingPlaces[(size_t)row].c_str(), &found) ||
+        found.kind != PLACE_BUTTON)
+        return T_APP;
+    std::string line = fieldText(&document, found, FIELD_COMMAND);
+    const char macro[] = "$CURDRV:\\";
+    if (line.compare(0, sizeof macro - 1, macro) != 0 || line.size() == sizeof macro - 1)
+        return T_APP;
+    *where = found;
+    *command = line.substr(sizeof macro - 1);
+    return T_FIX_RELATIVE;
+}
+
+static void fixFinding(void)
+{
+    int row = (int)SendMessageW(item(IDC_FINDINGS), LB_GETCURSEL, 0, 0);
+    if (row < 0 || row >= (int)findingCodes.size() || readOnly || folder.empty())
+        return;
+    DesignPlace where;
+    std::string command;
+    Text fix = fixOf(row, &where, &command);
+    bool done = false;
+    if (fix == T_FIX_RELATIVE) {
+        document.label = T_CHANGE_FIX;
+        place = where;
+        done = setField(&document, where, FIELD_COMMAND, command);
+        if (done)
+            documentChanged();
+    } else if (fix == T_FIX_MENU_EXE) {
+        wchar_t beside[MAX_PATH];
+        DWORD n = GetModuleFileNameW(0, beside, MAX_PATH);
+        std::wstring source(beside, n < MAX_PATH ? n : 0);
+        source = source.substr(0, source.find_last_of(L"\\/") + 1) + L"MENU.EXE";
+        done = CopyFileW(source.c_str(), (folder + L"\\MENU.EXE").c_str(), TRUE) != 0;
+    } else if (fix == T_FIX_AUTORUN) {
+        static const char autorun[] = "[autorun]\r\nopen=MENU.EXE\r\nicon=MENU.EXE\r\n";
+        HANDLE file = CreateFileW((folder + L"\\autorun.inf").c_str(), GENERIC_WRITE, 0, 0,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
+        DWORD written = 0;
+        done = file != INVALID_HANDLE_VALUE &&
+               WriteFile(file, autorun, sizeof autorun - 1, &written, 0) &&
+               written == sizeof autorun - 1;
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    if (!done) {
+        wchar_t message[256] = L"";
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0,
+                       GetLastError(), 0, message, 256, 0);
+        tell(say(T_FIX_FAILED, narrowUtf8(message)), MB_ICONWARNING);
+        return;
+    }
+    runChecks();
 }
 
 void onFindingChosen(void)
@@ -769,6 +888,19 @@ void onFindingChosen(void)
     int row = (int)SendMessageW(item(IDC_FINDINGS), LB_GETCURSEL, 0, 0);
     if (row < 0 || row >= (int)findingPlaces.size())
         return;
+    SetWindowTextW(item(IDC_FINDING_WHOLE), findingRows[(size_t)row].c_str());
+    DesignPlace fixAt;
+    std::string command;
+    Text fix = fixOf(row, &fixAt, &command);
+    if (fix != T_APP && !readOnly) {
+        std::string shown(command.size() * 3 + 4, '\0');
+        sjisToUtf8(command.c_str(), &shown[0], shown.size());
+        shown.resize(strlen(shown.c_str()));
+        SetWindowTextW(item(IDC_FINDING_FIX), say(fix, shown).c_str());
+        ShowWindow(item(IDC_FINDING_FIX), SW_SHOWNA);
+    } else {
+        ShowWindow(item(IDC_FINDING_FIX), SW_HIDE);
+    }
     DesignPlace found;
     if (!placeOfFinding(&document, findingPlaces[(size_t)row].c_str(), &found))
         return;
