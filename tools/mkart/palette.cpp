@@ -14,10 +14,16 @@ static const unsigned staticColours[20] = {
 
 enum { FREE_ENTRIES = STATIC_HIGH - STATIC_LOW, KMEANS_ROUNDS = 12 };
 
+// Types of this file alone: another file's Sample or Box must not share
+// their template code with these.
+namespace {
+
 struct Sample {
     double c[3];
     double weight;
 };
+
+}
 
 unsigned char toByte(double value)
 {
@@ -84,11 +90,15 @@ static std::vector<Sample> collectSamples(const Canvas* const* canvases,
     return samples;
 }
 
+namespace {
+
 struct Box {
     size_t begin, end;  // range of samples
     double score;       // weighted spread; the widest box is split next
     int axis;
 };
+
+}
 
 static Box measureBox(const std::vector<Sample>& samples, size_t begin,
                       size_t end)
