@@ -20,10 +20,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(
                                 "e2e"))
 
 import harness  # noqa: E402
-from harness import Wine, Xvfb, helper, make_disc  # noqa: E402
+from harness import Wine, Xvfb, make_disc  # noqa: E402
 from recorders import RecorderLog  # noqa: E402
+from test_walk import walk_files  # noqa: E402
 
-SAMPLE = os.path.join(harness.ROOT, "sample")
 SHIPPED = os.environ.get("MENU_SHIPPED_EXE", os.path.join(harness.BUILD, "win32", "MENU.EXE"))
 TWIN = harness.MENU_EXE
 SHOTS = os.path.join(harness.ARTIFACTS, "emulated")
@@ -34,16 +34,6 @@ INSTALL_TAB = (64, 69)
 # The sample's first install entry's own button (BtnPos 117,196 in the
 # content area at 11,105, picture 124x32 halves).
 FULL_BUTTON = (11 + 117 + 40, 105 + 196 + 16)
-
-
-def sample_files():
-    files = {}
-    for folder, _, names in os.walk(SAMPLE):
-        for name in names:
-            path = os.path.join(folder, name)
-            files[os.path.relpath(path, SAMPLE).replace(os.sep, "\\")] = path
-    files["SETUP\\SETUP.EXE"] = helper("recorder")
-    return files
 
 
 @pytest.fixture(scope="module")
@@ -65,7 +55,7 @@ def walk(wine, exe, name, timeout):
     """Start, one tab, one button: the two screens and the start it made."""
     folder = os.path.join(harness.BUILD, "emulated-disc-" + name)
     shutil.rmtree(folder, ignore_errors=True)
-    make_disc(folder, sample_files(), exe=exe)
+    make_disc(folder, walk_files(), exe=exe)
     os.makedirs(SHOTS, exist_ok=True)
     wine.map_drive("Q", folder)
     log_path = os.path.join(wine.prefix, "drive_c", "recorder.log")

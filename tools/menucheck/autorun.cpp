@@ -108,19 +108,6 @@ static bool isProgram(const char* name)
     return false;
 }
 
-static bool hasDirectory(const char* name)
-{
-    for (const char* p = name; *p; p++) {
-        if (isLeadByte((unsigned char)*p) && p[1]) {
-            p++;
-            continue;
-        }
-        if (*p == '\\' || *p == '/' || *p == ':')
-            return true;
-    }
-    return false;
-}
-
 // Each name of the file's path on the disc folder, as ISO 9660 level 1
 // keeps it or not.
 static bool all8_3(const char* folder, const char* host)
@@ -173,7 +160,7 @@ static void checkFile(Context* c, const char* key, const char* name, FindingCode
     if (findOnDisc(c->folder, absolute, host, sizeof host, &same) != DISC_FILE) {
         // MENU.EXE goes in with the image; its absence is noted once.
         bool menu = sameName(absolute, menuExe);
-        if (!menu && !(bareMayBeWindows && !hasDirectory(name)))
+        if (!menu && !(bareMayBeWindows && !hasPathPart(name)))
             c->add(missing == F_AUTORUN_ICON ? FINDING_WARNING : FINDING_ERROR, missing, where,
                    shown, "");
         return;

@@ -59,19 +59,6 @@ static void inFolder(char* out, size_t size, const char* folder, const char* nam
     absoluteDiscPath(discRoot, joined, out, size);
 }
 
-// A separator or drive colon, never a two-byte character's second byte.
-static bool hasPathPart(const char* name)
-{
-    for (const char* p = name; *p; p++) {
-        if (isLeadByte((unsigned char)*p) && p[1]) {
-            p++;
-            continue;
-        }
-        if (*p == '\\' || *p == '/' || *p == ':')
-            return true;
-    }
-    return false;
-}
 
 static bool isSystemProgram(const char* name)
 {

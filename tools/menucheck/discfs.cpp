@@ -319,3 +319,17 @@ int walkDisc(const char* folder, VisitName visit, void* context, int maxEntries)
     walkFolder(&walk, folder, "", 0);
     return walk.visited;
 }
+
+// A separator or drive colon, never a two-byte character's second byte.
+bool hasPathPart(const char* name)
+{
+    for (const char* p = name; *p; p++) {
+        if (isLeadByte((unsigned char)*p) && p[1]) {
+            p++;
+            continue;
+        }
+        if (*p == '\\' || *p == '/' || *p == ':')
+            return true;
+    }
+    return false;
+}

@@ -47,4 +47,7 @@ typedef void (*VisitName)(const char* relative, const char* name, int isDirector
                           int depth, void* context);
 int walkDisc(const char* folder, VisitName visit, void* context, int maxEntries);
 
+// Whether name holds a separator or a drive colon (Shift-JIS aware).
+bool hasPathPart(const char* name);
+
 #endif
